@@ -1,0 +1,1 @@
+// Replaced as this stage is built.

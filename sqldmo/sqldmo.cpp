@@ -1,0 +1,1 @@
+// libsqldmo.so: the stages are linked in from their object libraries.
