@@ -30,6 +30,11 @@ public:
     // Re-reads the options the window depends on (font, placement storage).
     virtual void ApplyOptions() = 0;
 
+    // Asks whether the window may close, prompting for unsaved changes as its own close does.
+    // The main window asks every child before it closes; when all agree the children are
+    // destroyed with it without being asked again.
+    virtual bool CloseQuery() = 0;
+
     // Edit-control questions about the focused control inside the child. CanPaste does not
     // look at the clipboard: the main window adds that test.
     virtual bool CanUndo() const = 0;
