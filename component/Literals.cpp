@@ -1,0 +1,312 @@
+// Literals of table values.
+#include "component/Literals.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "component/ComError.h"
+
+namespace korva::detail {
+namespace {
+
+using sqldmo::SqlType;
+using sqldmo::Value;
+
+void appendInteger(ScriptBuffer& out, std::int64_t value) {
+    char* p = out.tail(24);
+    auto r = std::to_chars(p, p + 24, value);
+    out.commit(static_cast<std::size_t>(r.ptr - p));
+}
+
+// Shortest digits that read back to the same value; `scientific` forces the exponent form,
+// which T-SQL reads as a float.
+void appendFloat(ScriptBuffer& out, double value, bool single, bool scientific) {
+    if (!std::isfinite(value))
+        throw ComError(status::InvalidArgument, kComponentSource,
+                       "The floating-point value " + std::to_string(value) + " has no T-SQL literal.");
+    char* p = out.tail(40);
+    std::to_chars_result r;
+    if (single) {
+        float f = static_cast<float>(value);
+        r = scientific ? std::to_chars(p, p + 40, f, std::chars_format::scientific) : std::to_chars(p, p + 40, f);
+    } else {
+        r = scientific ? std::to_chars(p, p + 40, value, std::chars_format::scientific)
+                       : std::to_chars(p, p + 40, value);
+    }
+    out.commit(static_cast<std::size_t>(r.ptr - p));
+}
+
+// Exact numbers arrive as text; anything but an optional sign, digits and one point would be
+// SQL in the script, so it is refused.
+void appendExact(ScriptBuffer& out, const std::string& text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    bool digits = false, point = false, valid = i < text.size();
+    for (; i < text.size() && valid; ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9') digits = true;
+        else if (c == '.' && !point) point = true;
+        else valid = false;
+    }
+    if (!valid || !digits)
+        throw ComError(status::InvalidArgument, kComponentSource,
+                       "The exact numeric value '" + text + "' is not a number.");
+    out.append(text);
+}
+
+void append2(ScriptBuffer& out, int value) {
+    char buf[2] = {static_cast<char>('0' + (value / 10) % 10), static_cast<char>('0' + value % 10)};
+    out.append(std::string_view(buf, 2));
+}
+
+void appendDateTimeText(ScriptBuffer& out, const sqldmo::DateTimeValue& dt) {
+    char buf[40];
+    int n = std::snprintf(buf, sizeof buf, "'%04d-", dt.year);
+    out.append(std::string_view(buf, static_cast<std::size_t>(n)));
+    append2(out, dt.month);
+    out.append('-');
+    append2(out, dt.day);
+    out.append('T');
+    append2(out, dt.hour);
+    out.append(':');
+    append2(out, dt.minute);
+    out.append(':');
+    append2(out, dt.second);
+    out.append('.');
+    int ms = dt.millisecond;
+    char m[3] = {static_cast<char>('0' + (ms / 100) % 10), static_cast<char>('0' + (ms / 10) % 10),
+                 static_cast<char>('0' + ms % 10)};
+    out.append(std::string_view(m, 3));
+    out.append('\'');
+}
+
+void appendHex(ScriptBuffer& out, const std::string& bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    char* p = out.tail(2 + bytes.size() * 2);
+    *p++ = '0';
+    *p++ = 'x';
+    for (unsigned char b : bytes) {
+        *p++ = digits[b >> 4];
+        *p++ = digits[b & 0xF];
+    }
+    out.commit(2 + bytes.size() * 2);
+}
+
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// Whether the line starting at `pos` would be taken for a batch separator ("GO", "go 2"...).
+// Deliberately broad: any line whose first word is GO.
+bool readsAsBatchSeparator(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    if (pos + 2 > text.size()) return false;
+    if ((text[pos] != 'g' && text[pos] != 'G') || (text[pos + 1] != 'o' && text[pos + 1] != 'O')) return false;
+    return pos + 2 == text.size() || !isLetter(text[pos + 2]);
+}
+
+// A character literal: quoted runs and CHAR()/NCHAR() pieces joined with " + ".
+void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
+    const std::string_view quote = unicode ? "N'" : "'";
+    const std::string_view charFunction = unicode ? "NCHAR(" : "CHAR(";
+    bool first = true;
+    bool open = false;
+    auto openRun = [&] {
+        if (open) return;
+        if (!first) out.append(" + ");
+        out.append(quote);
+        open = true;
+        first = false;
+    };
+    auto special = [&](int code) {
+        if (open) {
+            out.append('\'');
+            open = false;
+        }
+        if (!first) out.append(" + ");
+        out.append(charFunction);
+        appendInteger(out, code);
+        out.append(')');
+        first = false;
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // The longest run of ordinary characters.
+        std::size_t j = i;
+        while (j < text.size() && text[j] != '\'' && text[j] != '\0' && text[j] != '\r' && text[j] != '\n') ++j;
+        if (j > i) {
+            openRun();
+            out.append(text.substr(i, j - i));
+            i = j;
+            continue;
+        }
+        char c = text[i];
+        if (c == '\'') {
+            openRun();
+            out.append("''");
+            ++i;
+        } else if (c == '\0') {
+            special(0);
+            ++i;
+        } else {
+            std::size_t length = (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            if (readsAsBatchSeparator(text, i + length)) {
+                for (std::size_t k = 0; k < length; ++k) special(text[i + k]);
+            } else {
+                openRun();
+                out.append(text.substr(i, length));
+            }
+            i += length;
+        }
+    }
+    if (first) openRun();
+    if (open) out.append('\'');
+}
+
+std::size_t utf8Characters(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// CAST(<literal> AS <type>) around what `literal` writes.
+template <class Literal>
+void appendCast(ScriptBuffer& out, std::string_view typeText, Literal&& literal) {
+    out.append("CAST(");
+    literal();
+    out.append(" AS ");
+    out.append(typeText);
+    out.append(')');
+}
+
+std::string lengthType(std::string_view name, int length, int maximum) {
+    if (length < 1) length = 1;
+    if (length > maximum) length = maximum;
+    return std::string(name) + "(" + std::to_string(length) + ")";
+}
+
+// A sql_variant value: a literal of its base type that reads back as that type.
+void appendVariant(ScriptBuffer& out, const Value& v) {
+    std::string_view typeName = sqldmo::sqlTypeName(v.type);
+    switch (v.type) {
+    case SqlType::Int:
+        appendInteger(out, v.integer);
+        return;
+    case SqlType::Bit:
+        appendCast(out, typeName, [&] { out.append(v.integer != 0 ? '1' : '0'); });
+        return;
+    case SqlType::TinyInt:
+    case SqlType::SmallInt:
+    case SqlType::BigInt:
+        appendCast(out, typeName, [&] { appendInteger(out, v.integer); });
+        return;
+    case SqlType::Float:
+        appendFloat(out, v.real, false, true);
+        return;
+    case SqlType::Real:
+        appendCast(out, typeName, [&] { appendFloat(out, v.real, true, true); });
+        return;
+    case SqlType::Decimal:
+    case SqlType::Numeric:
+        if (v.precision > 0) {
+            std::string t = std::string(typeName) + "(" + std::to_string(v.precision) + "," +
+                            std::to_string(v.scale) + ")";
+            appendCast(out, t, [&] { appendExact(out, v.text); });
+        } else {
+            appendExact(out, v.text);
+        }
+        return;
+    case SqlType::Money:
+    case SqlType::SmallMoney:
+        appendCast(out, typeName, [&] { appendExact(out, v.text); });
+        return;
+    case SqlType::Char:
+    case SqlType::VarChar:
+    case SqlType::NChar:
+    case SqlType::NVarChar: {
+        bool unicode = v.type == SqlType::NChar || v.type == SqlType::NVarChar;
+        int length = v.maxLength > 0 ? v.maxLength : static_cast<int>(utf8Characters(v.text));
+        appendCast(out, lengthType(typeName, length, unicode ? 4000 : 8000),
+                   [&] { appendString(out, v.text, unicode); });
+        return;
+    }
+    case SqlType::VarBinary:
+        appendHex(out, v.text);
+        return;
+    case SqlType::Binary: {
+        int length = v.maxLength > 0 ? v.maxLength : static_cast<int>(v.text.size());
+        appendCast(out, lengthType(typeName, length, 8000), [&] { appendHex(out, v.text); });
+        return;
+    }
+    case SqlType::DateTime:
+    case SqlType::SmallDateTime:
+        appendCast(out, typeName, [&] { appendDateTimeText(out, v.dateTime); });
+        return;
+    case SqlType::UniqueIdentifier:
+        appendCast(out, typeName, [&] { appendString(out, v.text, false); });
+        return;
+    default:
+        break;
+    }
+    throw ComError(status::InvalidArgument, kComponentSource,
+                   "A sql_variant value of type '" + std::string(typeName) + "' has no T-SQL literal.");
+}
+
+bool isUnicode(SqlType t) { return t == SqlType::NChar || t == SqlType::NVarChar || t == SqlType::NText; }
+
+}  // namespace
+
+void appendLiteral(ScriptBuffer& out, const Value& value, SqlType columnType) {
+    if (value.isNull()) {
+        out.append("NULL");
+        return;
+    }
+    if (value.variant || columnType == SqlType::SqlVariant) {
+        appendVariant(out, value);
+        return;
+    }
+    SqlType type = columnType != SqlType::Unknown ? columnType : value.type;
+    switch (value.kind) {
+    case Value::Kind::Integer:
+        if (type == SqlType::Bit) out.append(value.integer != 0 ? '1' : '0');
+        else appendInteger(out, value.integer);
+        return;
+    case Value::Kind::Float:
+        appendFloat(out, value.real, type == SqlType::Real, false);
+        return;
+    case Value::Kind::Exact:
+        appendExact(out, value.text);
+        return;
+    case Value::Kind::Text:
+        appendString(out, value.text, isUnicode(type));
+        return;
+    case Value::Kind::Binary:
+        appendHex(out, value.text);
+        return;
+    case Value::Kind::DateTime:
+        appendDateTimeText(out, value.dateTime);
+        return;
+    case Value::Kind::Guid:
+        appendString(out, value.text, false);
+        return;
+    case Value::Kind::Null:
+        break;
+    }
+    out.append("NULL");
+}
+
+std::string bracketName(std::string_view name) {
+    std::string s;
+    s.reserve(name.size() + 2);
+    s += '[';
+    for (char c : name) {
+        s += c;
+        if (c == ']') s += ']';
+    }
+    s += ']';
+    return s;
+}
+
+}  // namespace korva::detail

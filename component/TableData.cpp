@@ -1,0 +1,118 @@
+// Data sections of tables.
+#include "component/TableData.h"
+
+#include <vector>
+
+#include "component/ComError.h"
+#include "component/Literals.h"
+
+namespace korva::detail {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The system type of a catalogue column: a user-defined type stands for its base type.
+sqldmo::SqlType systemType(const sqldmo::Column& column) {
+    sqldmo::SqlType t = sqldmo::sqlTypeFromName(column.baseType());
+    if (t == sqldmo::SqlType::Unknown) t = sqldmo::sqlTypeFromName(column.datatype());
+    return t;
+}
+
+bool insertable(const sqldmo::Column& column) {
+    return !column.isComputed() && systemType(column) != sqldmo::SqlType::Timestamp;
+}
+
+// GetValue: the literal of field `index` of the current row.
+void getValue(ScriptBuffer& out, const sqldmo::RowSet& rows, std::size_t index, sqldmo::SqlType type) {
+    try {
+        appendLiteral(out, rows.value(index), type);
+    } catch (...) {
+        reraiseAs("_GetValue");
+    }
+}
+
+}  // namespace
+
+std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity) {
+    try {
+        std::string list;
+        bool identity = false;
+        sqldmo::Columns columns = table.columns();
+        std::int32_t count = columns.count();
+        for (std::int32_t i = 1; i <= count; ++i) {
+            sqldmo::Column column = columns.item(i);
+            if (!insertable(column)) continue;
+            if (column.identity()) identity = true;
+            list += bracketName(column.name());
+            list += ", ";
+        }
+        if (!list.empty()) list.resize(list.size() - 2);
+        if (hasIdentity) *hasIdentity = identity;
+        return list;
+    } catch (...) {
+        reraiseAs("_BuildQuerySQL");
+    }
+}
+
+void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const std::string& name) {
+    const std::size_t start = out.size();
+    try {
+        sqldmo::Table table = context.server->databases().item(context.databaseName).tables().item(name);
+        bool hasIdentity = false;
+        const std::string columns = buildQuerySQL(table, &hasIdentity);
+        bool anyRow = false;
+        if (!columns.empty()) {
+            std::unique_ptr<sqldmo::RowConnection> connection = context.openRowConnection();
+            std::unique_ptr<sqldmo::RowSet> rows = connection->execute("SELECT " + columns + " FROM " + name);
+
+            // Each field's type, looked up once: the catalogue column of the field's name.
+            const std::vector<sqldmo::ResultColumn>& fields = rows->columns();
+            std::vector<sqldmo::SqlType> types;
+            types.reserve(fields.size());
+            sqldmo::Columns catalogue = table.columns();
+            for (const sqldmo::ResultColumn& field : fields) {
+                sqldmo::SqlType t = sqldmo::SqlType::Unknown;
+                try {
+                    t = systemType(catalogue.item(field.name));
+                } catch (const sqldmo::Error&) {
+                    // A field the catalogue does not name: its own type decides.
+                }
+                if (t == sqldmo::SqlType::Unknown) t = field.type;
+                types.push_back(t);
+            }
+
+            std::string prefix = "INSERT INTO " + name;
+            if (context.includeColumnNames || hasIdentity) prefix += " (" + columns + ")";
+            prefix += " VALUES (";
+
+            while (rows->next()) {
+                if (!anyRow && hasIdentity) {
+                    out.append("SET IDENTITY_INSERT " + name + " ON");
+                    out.append(kLineEnd);
+                }
+                anyRow = true;
+                out.append(prefix);
+                for (std::size_t i = 0; i < types.size(); ++i) {
+                    if (i > 0) out.append(", ");
+                    getValue(out, *rows, i, types[i]);
+                }
+                out.append(')');
+                out.append(kLineEnd);
+            }
+            if (anyRow && hasIdentity) {
+                out.append("SET IDENTITY_INSERT " + name + " OFF");
+                out.append(kLineEnd);
+            }
+        }
+        if (anyRow) {
+            out.append("GO");
+            out.append(kLineEnd);
+        }
+        out.append(kLineEnd);
+    } catch (...) {
+        out.truncate(start);
+        reraiseAs("_ScriptTableData");
+    }
+}
+
+}  // namespace korva::detail

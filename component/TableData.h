@@ -1,0 +1,36 @@
+// The data section of one table: the column list (BuildQuerySQL), one SELECT over a fresh
+// row-reading connection, one INSERT line per row as the rows arrive (ScriptTableData), and
+// each field's literal (GetValue).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "component/ScriptBuffer.h"
+#include "sqldmo/objects/Sqldmo.h"
+#include "sqldmo/rows/RowConnection.h"
+
+namespace korva::detail {
+
+struct TableDataContext {
+    sqldmo::Server* server = nullptr;
+    std::string databaseName;
+    // Opens the row-reading connection a table is read through (one per table).
+    std::function<std::unique_ptr<sqldmo::RowConnection>()> openRowConnection;
+    bool includeColumnNames = false;
+};
+
+// The bracketed list of the table's columns that can be inserted (all but timestamp and
+// computed columns), ", "-separated, in catalogue order; empty when there is none.
+// `hasIdentity` tells whether the list holds the identity column. Errors under "_BuildQuerySQL".
+std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity);
+
+// Appends the data section of table `name` (a Dependencies entry, used unchanged): INSERT
+// lines, framed by SET IDENTITY_INSERT ON/OFF when the list holds the identity column (then
+// always with the column list, which the server demands), "GO" when there was a row, and
+// always an empty line. On failure nothing of the section stays in `out`. Errors under
+// "_ScriptTableData".
+void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const std::string& name);
+
+}  // namespace korva::detail

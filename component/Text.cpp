@@ -1,0 +1,112 @@
+// UTF-8 and UTF-16 conversions for the component's boundary.
+#include "component/Text.h"
+
+#include <cstdint>
+
+namespace korva::detail {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one code point at text[i]; sets `length` to the bytes used (1 for an invalid byte).
+char32_t decode(std::string_view text, std::size_t i, std::size_t& length) noexcept {
+    auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
+    std::uint8_t b0 = byte(i);
+    length = 1;
+    if (b0 < 0x80) return b0;
+    int extra;
+    char32_t cp;
+    char32_t minimum;
+    if ((b0 & 0xE0) == 0xC0) { extra = 1; cp = b0 & 0x1F; minimum = 0x80; }
+    else if ((b0 & 0xF0) == 0xE0) { extra = 2; cp = b0 & 0x0F; minimum = 0x800; }
+    else if ((b0 & 0xF8) == 0xF0) { extra = 3; cp = b0 & 0x07; minimum = 0x10000; }
+    else return kReplacement;
+    if (i + static_cast<std::size_t>(extra) >= text.size()) return kReplacement;
+    for (int k = 1; k <= extra; ++k) {
+        std::uint8_t b = byte(i + static_cast<std::size_t>(k));
+        if ((b & 0xC0) != 0x80) return kReplacement;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return kReplacement;
+    length = static_cast<std::size_t>(extra) + 1;
+    return cp;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string toUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = kReplacement;
+        }
+        appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::size_t utf16Length(std::string_view text) noexcept {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<std::uint8_t>(text[i]) < 0x80) {
+            ++units;
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        char32_t cp = decode(text, i, length);
+        units += cp >= 0x10000 ? 2 : 1;
+        i += length;
+    }
+    return units;
+}
+
+void toUtf16(std::string_view text, char16_t* out) noexcept {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<std::uint8_t>(text[i]) < 0x80) {
+            *out++ = static_cast<char16_t>(text[i++]);
+            continue;
+        }
+        std::size_t length;
+        char32_t cp = decode(text, i, length);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *out++ = static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+}
+
+std::u16string toUtf16(std::string_view text) {
+    std::u16string out(utf16Length(text), u'\0');
+    toUtf16(text, out.data());
+    return out;
+}
+
+}  // namespace korva::detail
