@@ -178,9 +178,9 @@ std::optional<std::string> parseHexBytes(std::string_view list)
     return bytes;
 }
 
-// Hex data lines as the format writes them: "prefix" then bytes, wrapped with "\" before 80
-// columns, continuation lines indented by two blanks.
-std::string formatHex(std::string_view prefix, std::string_view bytes, std::size_t column)
+// Hex data as the format writes it: "prefix" then the bytes; with `wrap`, lines are broken with
+// "\" before 80 columns (the value starting at `column`) and go on indented by two blanks.
+std::string formatHex(std::string_view prefix, std::string_view bytes, std::size_t column, bool wrap)
 {
     static const char* digits = "0123456789abcdef";
     std::string out(prefix);
@@ -193,7 +193,7 @@ std::string formatHex(std::string_view prefix, std::string_view bytes, std::size
         if (i + 1 < bytes.size()) {
             out += ',';
             ++column;
-            if (column > 76) {
+            if (wrap && column > 76) {
                 out += "\\\n  ";
                 column = 2;
             }
@@ -221,7 +221,7 @@ std::string formatData(const SettingsValue& v, std::size_t column)
     if (plain) return quote(v.text);
     std::string bytes = utf8ToUtf16le(v.text);
     bytes.append(2, '\0');
-    return formatHex("hex(1):", bytes, column);
+    return formatHex("hex(1):", bytes, column, true);
 }
 
 void formatKey(std::string& out, const SettingsKey& key, const std::string& path, bool isRoot)
@@ -427,7 +427,7 @@ private:
             char prefix[24];
             if (type) std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(*type));
             else std::snprintf(prefix, sizeof prefix, "hex:");
-            return std::pair{false, SettingsValue::raw(formatHex(prefix, *bytes, 1 << 30))};
+            return std::pair{false, SettingsValue::raw(formatHex(prefix, *bytes, 0, false))};
         }
         return std::nullopt;
     }
