@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace sqldmo {
 
@@ -54,6 +55,8 @@ inline constexpr std::int32_t Timeout = static_cast<std::int32_t>(0x80044003u);
 inline constexpr std::int32_t InvalidArgument = static_cast<std::int32_t>(0x80045003u);
 inline constexpr std::int32_t SnapshotInvalid = static_cast<std::int32_t>(0x80045004u); // missing, damaged or foreign snapshot file
 inline constexpr std::int32_t NotSupported = static_cast<std::int32_t>(0x80045005u);
+inline constexpr std::int32_t FileWriteFailed = static_cast<std::int32_t>(0x80045006u); // a snapshot or script file could not be written
+inline constexpr std::int32_t OutOfRange = static_cast<std::int32_t>(0x80045511u);      // collection index outside 1..Count
 inline constexpr std::int32_t LoginFailed = 18456;  // SQL Server's "Login failed for user '...'."
 }  // namespace errors
 

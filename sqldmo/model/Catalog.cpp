@@ -1,19 +1,10 @@
 // Small lookups of the catalogue model.
 #include "sqldmo/model/Catalog.h"
 
+#include "sqldmo/model/Names.h"
+
 namespace sqldmo::model {
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) noexcept {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 template <class Range>
 const SchemaObject* byId(const Range& range, ObjectId id) {
@@ -53,6 +44,23 @@ const Database* Server::findDatabase(const std::string& databaseName) const {
     for (const auto& d : databases)
         if (d && sameName(d->name, databaseName)) return d.get();
     return nullptr;
+}
+
+bool operator==(const Server& a, const Server& b) {
+    if (a.name != b.name || a.versionMajor != b.versionMajor || a.versionMinor != b.versionMinor ||
+        a.versionString != b.versionString || a.login != b.login || a.logins != b.logins ||
+        a.databases.size() != b.databases.size())
+        return false;
+    for (std::size_t i = 0; i < a.databases.size(); ++i) {
+        const auto& x = a.databases[i];
+        const auto& y = b.databases[i];
+        if (!x || !y) {
+            if (x != y) return false;
+        } else if (!(*x == *y)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 const Login* Server::findLogin(const std::string& loginName) const {

@@ -34,6 +34,8 @@ enum class ObjectType : std::int32_t {
 struct ExtendedProperty {
     std::string name;
     Value value;
+
+    friend bool operator==(const ExtendedProperty&, const ExtendedProperty&) = default;
 };
 
 // One GRANT or DENY on an object or one of its columns.
@@ -44,6 +46,8 @@ struct Permission {
     std::string grantee;    // user or role
     std::string column;     // empty for the whole object
     bool withGrantOption = false;
+
+    friend bool operator==(const Permission&, const Permission&) = default;
 };
 
 // What every schema object shares (the base record).
@@ -55,12 +59,16 @@ struct SchemaObject {
     std::vector<ObjectId> dependsOn;  // ids of objects of the same database this one uses, as the catalogue records them
     std::vector<Permission> permissions;
     std::vector<ExtendedProperty> properties;
+
+    friend bool operator==(const SchemaObject&, const SchemaObject&) = default;
 };
 
 // SET options a module was created with.
 struct ModuleSettings {
     bool quotedIdentifier = true;
     bool ansiNulls = true;
+
+    friend bool operator==(const ModuleSettings&, const ModuleSettings&) = default;
 };
 
 struct Column {
@@ -85,11 +93,15 @@ struct Column {
     std::vector<ExtendedProperty> properties;
 
     bool isComputed() const noexcept { return !computedText.empty(); }
+
+    friend bool operator==(const Column&, const Column&) = default;
 };
 
 struct IndexColumn {
     std::string name;
     bool descending = false;
+
+    friend bool operator==(const IndexColumn&, const IndexColumn&) = default;
 };
 
 struct Index {
@@ -103,6 +115,8 @@ struct Index {
     std::string fileGroup;      // empty = default filegroup
     std::vector<IndexColumn> columns;
     std::vector<ExtendedProperty> properties;
+
+    friend bool operator==(const Index&, const Index&) = default;
 };
 
 // PRIMARY KEY or UNIQUE constraint (and the index behind it).
@@ -114,6 +128,8 @@ struct KeyConstraint {
     std::string fileGroup;
     std::vector<IndexColumn> columns;
     std::vector<ExtendedProperty> properties;
+
+    friend bool operator==(const KeyConstraint&, const KeyConstraint&) = default;
 };
 
 enum class ReferentialAction : std::uint8_t { NoAction, Cascade };
@@ -130,6 +146,8 @@ struct ForeignKey {
     bool notForReplication = false;
     bool disabled = false;  // created or altered WITH NOCHECK / NOCHECK CONSTRAINT
     std::vector<ExtendedProperty> properties;
+
+    friend bool operator==(const ForeignKey&, const ForeignKey&) = default;
 };
 
 struct CheckConstraint {
@@ -139,6 +157,8 @@ struct CheckConstraint {
     bool notForReplication = false;
     bool disabled = false;
     std::vector<ExtendedProperty> properties;
+
+    friend bool operator==(const CheckConstraint&, const CheckConstraint&) = default;
 };
 
 struct Trigger : SchemaObject {
@@ -150,11 +170,15 @@ struct Trigger : SchemaObject {
     bool onUpdate = false;
     bool onDelete = false;
     bool disabled = false;
+
+    friend bool operator==(const Trigger&, const Trigger&) = default;
 };
 
 struct FullTextColumn {
     std::string name;
     int language = 0;  // LCID, 0 = neutral/server default
+
+    friend bool operator==(const FullTextColumn&, const FullTextColumn&) = default;
 };
 
 struct FullTextIndex {
@@ -162,6 +186,8 @@ struct FullTextIndex {
     std::string keyIndex;   // unique index the full-text index is keyed on
     std::vector<FullTextColumn> columns;
     bool active = true;
+
+    friend bool operator==(const FullTextIndex&, const FullTextIndex&) = default;
 };
 
 struct Table : SchemaObject {
@@ -178,6 +204,8 @@ struct Table : SchemaObject {
     std::int64_t rowCount = 0;  // as known to the reader (snapshot: rows stored)
 
     const Column* findColumn(const std::string& columnName) const;
+
+    friend bool operator==(const Table&, const Table&) = default;
 };
 
 // A module whose definition is stored text: views, procedures, functions.
@@ -185,28 +213,40 @@ struct Module : SchemaObject {
     std::string text;  // CREATE ... exactly as stored
     ModuleSettings settings;
     bool encrypted = false;
+
+    friend bool operator==(const Module&, const Module&) = default;
 };
 
 struct View : Module {
     std::vector<Trigger> triggers;  // INSTEAD OF triggers on the view
     std::vector<Index> indexes;     // indexes of an indexed view
+
+    friend bool operator==(const View&, const View&) = default;
 };
 
-struct StoredProcedure : Module {};
+struct StoredProcedure : Module {
+    friend bool operator==(const StoredProcedure&, const StoredProcedure&) = default;
+};
 
 enum class FunctionKind : std::uint8_t { Scalar, InlineTable, Table };
 
 struct UserDefinedFunction : Module {
     FunctionKind kind = FunctionKind::Scalar;
+
+    friend bool operator==(const UserDefinedFunction&, const UserDefinedFunction&) = default;
 };
 
 // CREATE DEFAULT / CREATE RULE objects.
 struct DefaultObject : SchemaObject {
     std::string text;  // CREATE DEFAULT ... AS ... as stored
+
+    friend bool operator==(const DefaultObject&, const DefaultObject&) = default;
 };
 
 struct Rule : SchemaObject {
     std::string text;  // CREATE RULE ... AS ... as stored
+
+    friend bool operator==(const Rule&, const Rule&) = default;
 };
 
 struct UserDefinedDatatype : SchemaObject {
@@ -217,12 +257,16 @@ struct UserDefinedDatatype : SchemaObject {
     bool nullable = true;
     std::string boundDefault;  // "owner.name", empty when none
     std::string boundRule;
+
+    friend bool operator==(const UserDefinedDatatype&, const UserDefinedDatatype&) = default;
 };
 
 struct User {
     std::string name;
     std::string login;          // empty for users without a login (guest, dbo mapping kept as given)
     bool systemObject = false;  // dbo, guest, INFORMATION_SCHEMA, sys
+
+    friend bool operator==(const User&, const User&) = default;
 };
 
 struct Role {
@@ -230,6 +274,8 @@ struct Role {
     bool applicationRole = false;
     bool fixedRole = false;           // db_owner, db_datareader ... and public
     std::vector<std::string> members; // users and roles
+
+    friend bool operator==(const Role&, const Role&) = default;
 };
 
 struct Login {
@@ -239,6 +285,8 @@ struct Login {
     bool windowsLogin = false;
     bool windowsGroup = false;
     bool denyLogin = false;
+
+    friend bool operator==(const Login&, const Login&) = default;
 };
 
 struct Database {
@@ -264,6 +312,8 @@ struct Database {
     // nullptr when there is none. An empty owner matches any owner (the first found).
     const Table* findTable(const std::string& owner, const std::string& name) const;
     const SchemaObject* findById(ObjectId id) const;
+
+    friend bool operator==(const Database&, const Database&) = default;
 };
 
 struct Server {
@@ -277,6 +327,9 @@ struct Server {
 
     const Database* findDatabase(const std::string& databaseName) const;
     const Login* findLogin(const std::string& loginName) const;
+
+    // Equal when every field and every database (compared by content) are equal.
+    friend bool operator==(const Server& a, const Server& b);
 };
 
 }  // namespace sqldmo::model

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,17 @@ namespace sqldmo {
 class ServerBackend;
 class Server;
 class Database;
+struct LoginOptions;
+
+// The date and time written into script header comments: the system's short date and long time
+// (strftime's %x and %X under the user's LC_TIME). Every header of the layer and of the scripting
+// component takes its text from here.
+struct ScriptStamp {
+    std::string date;
+    std::string time;
+};
+ScriptStamp scriptStamp(std::time_t when);
+ScriptStamp scriptStampNow();
 
 // A list of names (ListAvailableSQLServers, ListInstalledInstances).
 class NameList {
@@ -60,6 +73,8 @@ public:
     const std::string& baseType() const noexcept { return column_->baseType; }
     bool identity() const noexcept { return column_->identity; }
     bool isComputed() const noexcept { return column_->isComputed(); }
+    std::int32_t length() const noexcept { return column_->length; }
+    bool allowNulls() const noexcept { return column_->nullable; }
     const model::Column& model() const noexcept { return *column_; }
 
 private:
@@ -143,9 +158,14 @@ public:
     const model::Database& model() const noexcept { return *model_; }
     Server& server() const noexcept { return *server_; }
 
+    // Name lookups and the dependency graph of the catalogue, built on first use.
+    struct Lookup;
+    const Lookup& lookup() const;
+
 private:
     Server* server_;
     std::shared_ptr<const model::Database> model_;
+    mutable std::shared_ptr<const Lookup> lookup_;
 };
 
 class Databases {
@@ -272,8 +292,16 @@ public:
     ServerBackend& backend() const;
     const std::vector<std::string>& databaseNames();
     Database& database(const std::string& name);  // reads and caches the catalogue on first use
+    // The server's information and logins as the scripter needs them (no databases).
+    const model::Server& scriptingModel();
 
 private:
+    LoginOptions loginOptions(const std::string& login, const std::string& password) const;
+    void open(const std::string& serverName, const LoginOptions& options);
+    // Runs f on the backend; with AutoReconnect a broken connection is opened again and f
+    // retried once.
+    void withBackend(const std::function<void(ServerBackend&)>& f);
+
     std::string applicationName_;
     bool odbcPrefix_ = true;
     bool autoReconnect_ = true;

@@ -1,1 +1,0 @@
-// Replaced as this stage is built.
