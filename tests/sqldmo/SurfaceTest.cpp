@@ -1,6 +1,8 @@
 // The object surface over a snapshot: connecting, collections, lookups by name, errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Fixtures.h"
 #include "sqldmo/objects/Sqldmo.h"
 
@@ -244,6 +246,60 @@ TEST_F(SurfaceTest, TransferTakesOnlyKnownTypesAndAdvisesEachSinkOnce) {
     EXPECT_EQ(transfer.sinks(), (std::vector<TransferEvents*>{&a, &b}));
     transfer.unadvise(&a);
     EXPECT_EQ(transfer.sinks(), (std::vector<TransferEvents*>{&b}));
+}
+
+TEST_F(SurfaceTest, ScriptTransferRaisesEveryEventToEverySink) {
+    auto& db = server_.databases().item("Shop");
+    Transfer transfer;
+    transfer.addObjectByName("Customers", 8, "dbo");
+    transfer.addObjectByName("Orders", 8, "sales");
+    transfer.setCopySchema(true);
+    transfer.setScriptType(script::flags::PrimaryObject | script::flags::OwnerQualify);
+
+    struct Sink : TransferEvents {
+        std::vector<std::string> messages;
+        std::vector<std::int32_t> percents;
+        void statusMessage(const std::string& m) override { messages.push_back(m); }
+        void scriptTransferPercentComplete(const std::string&, std::int32_t p) override { percents.push_back(p); }
+    } a, b;
+    transfer.advise(&a);
+    transfer.advise(&b);
+    const auto path = dir_.file("out.sql");
+    const std::string text = db.scriptTransfer(transfer, 1, path);
+    EXPECT_NE(text.find("[dbo].[Customers]"), std::string::npos);
+    EXPECT_NE(text.find("[sales].[Orders]"), std::string::npos);
+    EXPECT_EQ(fixtures::readFile(path), text);
+
+    EXPECT_FALSE(a.messages.empty());
+    ASSERT_FALSE(a.percents.empty());
+    EXPECT_EQ(a.percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(a.percents.begin(), a.percents.end()));
+    EXPECT_EQ(a.messages, b.messages);
+    EXPECT_EQ(a.percents, b.percents);
+
+    std::int32_t number = 0;
+    failure([&] { db.scriptTransfer(transfer, 4); }, &number);
+    EXPECT_EQ(number, errors::NotSupported);
+    failure([&] { db.scriptTransfer(transfer, 1, dir_.file("no/such/folder/out.sql")); }, &number);
+    EXPECT_EQ(number, errors::FileWriteFailed);
+}
+
+TEST(ScriptStamp, UsesTheShortDateAndLongTimeOfTheLocale) {
+    std::tm tm{};
+    tm.tm_year = 102;
+    tm.tm_mon = 2;
+    tm.tm_mday = 5;
+    tm.tm_hour = 14;
+    tm.tm_min = 7;
+    tm.tm_sec = 9;
+    tm.tm_isdst = -1;
+    const auto stamp = scriptStamp(std::mktime(&tm));
+    char date[64], time[64];
+    std::strftime(date, sizeof date, "%x", &tm);
+    std::strftime(time, sizeof time, "%X", &tm);
+    EXPECT_EQ(stamp.date, date);
+    EXPECT_EQ(stamp.time, time);
+    EXPECT_NE(stamp.time.find("07"), std::string::npos);
 }
 
 }  // namespace
