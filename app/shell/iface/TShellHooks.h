@@ -80,7 +80,7 @@ struct TShellHooks {
     // Returns the text to insert, empty when cancelled.
     std::function<QString()> RunDateTimeDialog;
 
-    // External tools, SQL Server tools, help, tip of the day, about box.
+    // External tools, SQL Server tools, tip of the day, about box.
     std::function<void()> LoadExternalTools;
     std::function<void()> SaveExternalTools;
     std::function<void(QMenu* menu)> FillExternalToolsMenu;
@@ -88,7 +88,8 @@ struct TShellHooks {
     // name: "actToolsEnterpriseManager", "actToolsQueryAnalyzer", "actToolsProfiler",
     // "actToolsImportExport" or "actToolsClientNetwork".
     std::function<void(const QString& name)> RunSqlServerTool;
-    std::function<void(int context)> ShowHelp;
+    // Help itself goes through the help hook of app/support/QMDialogKeys.h (context 0 for the
+    // contents), which F1 in every dialog uses too.
     // Shows the tip window (startup: the start-up mode, else the forced one) and returns whether
     // tips are to be shown at start-up.
     std::function<bool(bool startup, bool showTips)> ShowTipOfTheDay;

@@ -1,0 +1,100 @@
+// The action table of the main window.
+#include "app/shell/TActionTable.h"
+
+namespace tavil {
+
+const TActionSpec kActionTable[] = {
+    // Menus
+    {"actFile", "&File", "", "File commands"},
+    {"actEdit", "&Edit", "", "Edit commands"},
+    {"actView", "&View", "", "View commands"},
+    {"actScript", "&Script", "", "Script commands"},
+    {"actTools", "&Tools", "", "External tools commands"},
+    {"actWindow", "&Window", "", "Window commands"},
+    {"actHelp", "&Help", "", "Help commands"},
+    // File
+    {"actFileNew", "&New...", "Ctrl+N", "Create a new command file using a wizard"},
+    {"actFileNewSimple", "&New...", "Ctrl+N", "Create a new command file"},
+    {"actFileOpen", "&Open...", "Ctrl+O", "Open an existing command file"},
+    {"actFileClose", "&Close", "", "Close current command file"},
+    {"actFileSave", "&Save", "Ctrl+S", "Save current command file"},
+    {"actFileSaveAs", "Save &As...", "F12", "Save current command file with a different name"},
+    {"actFileSaveCopyAs", "Sa&ve Copy As...", "Ctrl+F12", "Save a copy of the current command file"},
+    {"actFileRecentFiles", "&Recent Command Files", "", "Recent command files"},
+    {"actFileRecentScripts", "Recen&t Scripts", "", "Recent scripts"},
+    {"actFilePreferences", "&Preferences...", "", "Application preferences"},
+    {"actFileExit", "E&xit", "", "Exit Quillomere Tavilor"},
+    // Edit
+    {"actEditUndo", "&Undo", "Ctrl+Z", "Undo last action"},
+    {"actEditCut", "Cu&t", "Ctrl+X", "Cut selected text to Clipboard"},
+    {"actEditCopy", "&Copy", "Ctrl+C", "Copy selected text to Clipboard"},
+    {"actEditPaste", "&Paste", "Ctrl+V", "Paste from Clipboard"},
+    {"actEditDelete", "&Delete", "Del", "Delete selected text"},
+    {"actEditSelectAll", "Select A&ll", "Ctrl+A", "Select all text"},
+    {"actEditFind", "&Find...", "Ctrl+F", "Find text"},
+    {"actEditFindNext", "Find &Next", "F3", "Find next"},
+    {"actEditReplace", "&Replace", "Ctrl+H", "Replace text"},
+    {"actEditGoTo", "&Go To...", "Ctrl+G", "Go to line or column"},
+    {"actEditUpperCase", "To Upperca&se", "", "Change selected text to uppercase"},
+    {"actEditLowerCase", "To L&owercase", "", "Change selected text to lowercase"},
+    {"actEditTitleCase", "To T&itle Case", "", "Change selected text to title case"},
+    {"actEditToggleCase", "Toggle C&ase", "", "Toggle case"},
+    {"actEditInsertDateTime", "Insert Date/Ti&me...", "", "Insert the current date and/or time in the current script"},
+    {"actEditInsertFile", "Insert Fil&e...", "", "Insert file"},
+    // View
+    {"actViewConnection", "&Connection", "Alt+1", ""},
+    {"actViewTables", "&Tables", "Alt+2", "Show selected tables in current command file"},
+    {"actViewViews", "&Views", "Alt+3", "Show selected views in current command file"},
+    {"actViewStoredProcs", "Sto&red Procedures", "Alt+4", "Show selected stored procedures in current command file"},
+    {"actViewDefaults", "&Defaults", "Alt+5", "Show selected defaults in current command file"},
+    {"actViewRules", "R&ules", "Alt+6", "Show selected rules in current command file"},
+    {"actViewTypes", "Us&er Defined Datatypes", "Alt+7", "Show selected user defined datatypes in current command file"},
+    {"actViewFunctions", "User De&fined Functions", "Alt+8", "Show selected user defined functions in current command file"},
+    {"actViewFormatting", "For&matting Options", "Alt+9", "Show the formatting options for the current command file"},
+    {"actViewAdvanced", "&Advanced Options", "Alt+0", "Show advanced options for the current command file"},
+    {"actViewTree", "Tree", "", "Next command file node"},
+    {"actViewToolbars", "T&oolbars", "", "Show/hide application toolbars"},
+    {"actViewStandardToolbar", "&Standard Toolbar", "", "Show/hide standard toolbar"},
+    {"actViewScriptToolbar", "S&cript Toolbar", "", "Show/hide script toolbar"},
+    {"actViewToolsToolbar", "&Tools Toolbar", "", ""},
+    {"actViewStatusBar", "&Status Bar", "", "Show/hide status bar"},
+    // Script
+    {"actScriptAdd", "&Add...", "Ins", "Add objects"},
+    {"actScriptAddAll", "A&dd All", "Ctrl+Ins", "Add all objects"},
+    {"actScriptRemove", "&Remove", "Ctrl+D", "Remove selected objects"},
+    {"actScriptRemoveAll", "Remove A&ll", "Ctrl+Shift+D", "Remove all objects"},
+    {"actScriptGenerate", "&Generate", "F9", "Generate scripts"},
+    {"actScriptVerify", "&Verify", "F10", "Check consistency of the selected command file"},
+    {"actScriptOpen", "&Open Script...", "Ctrl+Alt+O", "Open an existing script file"},
+    {"actScriptSave", "&Save Script", "Ctrl+Alt+S", "Save current script file"},
+    {"actScriptSaveAs", "Save S&cript As...", "Ctrl+Alt+F12", "Save current script file with a different name"},
+    // Tools
+    {"actToolsEnterpriseManager", "&Enterprise Manager", "", "Run SQL Server Enterprise Manager"},
+    {"actToolsQueryAnalyzer", "&Query Analyzer", "", "Run SQL Server Query Analyzer"},
+    {"actToolsProfiler", "&Profiler", "", "Run SQL Server Profiler"},
+    {"actToolsImportExport", "&Import and Export Data", "", "Run SQL Server Import and Export Wizard"},
+    {"actToolsClientNetwork", "&Client Network Utility", "", "Run SQL Server Client Network Utility"},
+    {"actToolsConfigure", "C&onfigure External Tools...", "", "Configure external tools"},
+    {"actToolsExternal", "E&xternal Tools", "", "External tools list"},
+    {"actToolsExternalConfigure", "E&xternal Tools", "", "External tools list"},
+    // Window
+    {"actWindowCascade", "&Cascade", "", "Cascade windows"},
+    {"actWindowTileHor", "Tile &Horizontally", "", "Tile windows horizontally"},
+    {"actWindowTileVer", "Tile &Vertically", "", "Tile windows vertically"},
+    {"actWindowArrange", "&Arrange All", "", "Arrange window icons"},
+    {"actWindowMinimizeAll", "&Minimize All", "", "Minimize all windows"},
+    {"actWindowCloseAll", "C&lose All", "", "Close all windows"},
+    {"actWindowNext", "&Next", "", "Next window"},
+    {"actWindowPrevious", "&Previous", "", "Previous window"},
+    {"actWindowWindows", "&Windows", "", "Windows list"},
+    // Help
+    {"actHelpContents", "Quillomere Tavilor &Help", "F1", "Quillomere Tavilor help contents"},
+    {"actHelpTipOfTheDay", "&Tip Of The Day", "", "Display the Tip of the Day"},
+    {"actHelpOnTheWeb", "Quillomere On The &Web", "", "Quillomere on the Web"},
+    {"actHelpSendEmail", "&Send Email", "", "Send email to Quillomere"},
+    {"actHelpAbout", "&About...", "", "About Quillomere Tavilor"},
+};
+
+const int kActionCount = static_cast<int>(sizeof(kActionTable) / sizeof(kActionTable[0]));
+
+}  // namespace tavil

@@ -1,0 +1,12 @@
+// The icons of the main window's actions, drawn in code.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace tavil {
+
+// The icon of an action by its name; a null icon for actions without one.
+QIcon ShellIcon(const QString& actionName);
+
+}  // namespace tavil

@@ -1,0 +1,28 @@
+// Command-line file names.
+#include "app/shell/core/CommandLine.h"
+
+namespace tavil {
+
+QString AsciiUpper(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c >= u'a' && c <= u'z') c = QChar(c.unicode() - (u'a' - u'A'));
+    return out;
+}
+
+bool SameNameAscii(const QString& a, const QString& b) { return AsciiUpper(a) == AsciiUpper(b); }
+
+QStringList CollectCommandLineFiles(const QStringList& arguments)
+{
+    QStringList files;
+    for (int i = 1; i < arguments.size() && i <= 5; ++i) {
+        const QString& arg = arguments[i];
+        bool seen = false;
+        for (const QString& f : files) seen = seen || SameNameAscii(f, arg);
+        if (!seen) files << arg;
+    }
+    return files;
+}
+
+}  // namespace tavil
