@@ -105,6 +105,9 @@ void ScriptBuilder::emitDrops(const PlannedObject& p) {
             break;
         }
     }
+    // SQL Server drops a module that others still call, so the drops of modules may give way
+    // in a loop (two procedures calling each other).
+    e.lateBound = p.ref.kind == ObjectKind::Procedure || p.ref.kind == ObjectKind::View || p.ref.kind == ObjectKind::Function;
     e.batches.push_back(std::move(s));
     dropEntry_[&o] = addDrop(std::move(e));
 }

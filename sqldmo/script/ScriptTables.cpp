@@ -205,7 +205,6 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
         for (ObjectRef u : p.uses)
             if (u.kind != ObjectKind::Default && u.kind != ObjectKind::Rule) needObject(id, u.object);
 
-        emitPermissions(p, Group::Table, id, true);
         std::vector<PropertyTarget> props{{{}, {}, &t.properties}};
         for (const auto& c : t.columns)
             if (!leftOut.has(c.name)) props.push_back({"column", c.name, &c.properties});
@@ -252,6 +251,8 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
             }
         }
     }
+
+    emitPermissions(p, Group::Table, tableDeps.empty() ? 0 : tableDeps.front(), !tableDeps.empty());
 
     // PRIMARY KEY and UNIQUE constraints, or the unique indexes behind them.
     {

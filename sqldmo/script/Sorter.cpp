@@ -126,27 +126,29 @@ SortResult sortEntries(const std::vector<Entry>& entries) {
             if (stamp[cur] == generation) { loopStart = step[cur]; break; }
         }
 
-        // Fixers, first match wins. Both take the edge of the latest entry in the kind order,
-        // so that the entries written early stay where they are.
-        auto latest = [&](auto&& eligible) {
+        // Fixers, first match wins. Both free the earliest entry of the loop in the kind order
+        // that they may free: it is then written where it stands, and the rest follow it.
+        auto earliest = [&](auto&& eligible) {
             std::uint32_t best = UINT32_MAX;
             for (std::size_t i = loopStart; i < path.size(); ++i) {
                 std::uint32_t edge = path[i];
                 if (!eligible(g.edgeOwner[edge])) continue;
-                if (best == UINT32_MAX || pos[g.edgeOwner[edge]] > pos[g.edgeOwner[best]]) best = edge;
+                if (best == UINT32_MAX || pos[g.edgeOwner[edge]] < pos[g.edgeOwner[best]]) best = edge;
             }
             return best;
         };
         // breakLateBoundLoop: a procedure, trigger or multi-statement function resolves the
         // names it uses when it runs, so it can be created before what it calls (a procedure
         // calling itself through another, a trigger's procedure that touches the trigger's table).
-        std::uint32_t edge = latest([&](EntryId e) { return entries[e].lateBound; });
-        // breakLoopAtLatestEntry: a loop no fixer knows (only a damaged catalogue has one); the
-        // script still comes out whole, and the loop is reported.
-        if (edge == UINT32_MAX) edge = latest([](EntryId) { return true; });
+        std::uint32_t edge = earliest([&](EntryId e) { return entries[e].lateBound; });
+        // breakLoopAtEarliestEntry: a loop no fixer knows (only a damaged catalogue has one);
+        // the script still comes out whole, and the loop is reported.
+        if (edge == UINT32_MAX) {
+            edge = earliest([](EntryId) { return true; });
+            result.brokenLoops.push_back(describe(entries[g.edgeOwner[edge]]) + " is written before " +
+                                         describe(entries[g.depTarget[edge]]) + ", which it uses");
+        }
         g.removed[edge] = 1;
-        result.brokenLoops.push_back(describe(entries[g.edgeOwner[edge]]) + " is written before " +
-                                     describe(entries[g.depTarget[edge]]) + " (dependency loop)");
         release(edge);
     }
     return result;

@@ -12,7 +12,7 @@ namespace sqldmo::script {
 
 struct SortResult {
     std::vector<EntryId> order;
-    std::vector<std::string> brokenLoops;  // one text per dependency left out to break a loop
+    std::vector<std::string> brokenLoops;  // one text per dependency left out to break a loop no fixer knows
 };
 
 // Dependencies that name entries outside the vector are ignored. Never fails.
