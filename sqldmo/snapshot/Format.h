@@ -1,9 +1,11 @@
 // The layout of a snapshot file (format version 1). One row per schema object in `objects`
 // (tables, views, procedures, defaults, rules, types, functions and triggers, numbered by
-// `oid` in catalogue order), one table per kind of detail keyed by (db, oid, ordinal), and one
-// table of rows per user table ("rows_<db>_<oid>", columns c1..cN in column order, plus tK
-// beside every sql_variant column for the value's own type). Every catalogue table is read
-// with one statement per database, in key order.
+// `oid` in catalogue order) and one table per kind of detail keyed by (db, oid, ordinal); every
+// catalogue table is read with one statement per database, in key order.
+// The rows of all user tables share the table `rows`: column K of a user table is stored in cK
+// (and the type of a sql_variant value in tK); a table's rows are the contiguous rowid range
+// first_row..last_row of its `objects` row, read with a range scan. One SQLite table for all
+// keeps the schema small: SQLite parses its whole schema whenever a file is opened.
 #pragma once
 
 #include <cstdint>
@@ -35,10 +37,10 @@ CREATE TABLE objects(db INTEGER, oid INTEGER, kind INTEGER NOT NULL, id INTEGER,
   name_key TEXT, owner_key TEXT, system_object INTEGER, parent INTEGER, text TEXT,
   quoted_identifier INTEGER, ansi_nulls INTEGER, encrypted INTEGER, function_kind INTEGER,
   instead_of INTEGER, on_insert INTEGER, on_update INTEGER, on_delete INTEGER, disabled INTEGER,
-  file_group TEXT, text_file_group TEXT, row_count INTEGER, row_table TEXT,
+  file_group TEXT, text_file_group TEXT, row_count INTEGER, first_row INTEGER, last_row INTEGER,
   base_type TEXT, length INTEGER, precision INTEGER, scale INTEGER, nullable INTEGER,
   bound_default TEXT, bound_rule TEXT, ft_catalog TEXT, ft_key_index TEXT, ft_active INTEGER,
-  PRIMARY KEY(db, oid)) WITHOUT ROWID;
+  column_count INTEGER, PRIMARY KEY(db, oid)) WITHOUT ROWID;
 CREATE TABLE columns(db INTEGER, oid INTEGER, ordinal INTEGER, name TEXT, data_type TEXT, base_type TEXT,
   storage_type TEXT, length INTEGER, precision INTEGER, scale INTEGER, nullable INTEGER,
   is_identity INTEGER, identity_seed INTEGER, identity_increment INTEGER, identity_nfr INTEGER,
@@ -72,6 +74,7 @@ CREATE TABLE roles(db INTEGER, position INTEGER, name TEXT, application_role INT
   PRIMARY KEY(db, position)) WITHOUT ROWID;
 CREATE TABLE role_members(db INTEGER, role INTEGER, position INTEGER, member TEXT,
   PRIMARY KEY(db, role, position)) WITHOUT ROWID;
+CREATE TABLE rows(c1);
 )sql";
 
 // Built after the bulk insert: the name lookup of row queries.

@@ -2,6 +2,7 @@
 // attached to its object through a table indexed by oid.
 #include "sqldmo/snapshot/Reader.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "sqldmo/Error.h"
@@ -28,7 +29,7 @@ T enumValue(const Connection& c, std::int64_t v, std::int64_t max, const char* w
 }
 
 void readModule(const Statement& s, model::Module& m) {
-    m.text = s.text(7);
+    m.text.assign(s.textView(7));
     m.settings.quotedIdentifier = s.boolean(8);
     m.settings.ansiNulls = s.boolean(9);
     m.encrypted = s.boolean(10);
@@ -66,9 +67,9 @@ private:
     void readDatabaseRow() {
         auto s = query("SELECT name, owner, collation, compatibility_level, system_object FROM databases WHERE db = ?");
         if (!s.step()) throw Error(errors::NotFound, "[SQL-DMO]Database not found in snapshot '" + c_.path() + "'");
-        db_->name = s.text(0);
-        db_->owner = s.text(1);
-        db_->collation = s.text(2);
+        db_->name.assign(s.textView(0));
+        db_->owner.assign(s.textView(1));
+        db_->collation.assign(s.textView(2));
         db_->compatibilityLevel = s.integer32(3);
         db_->systemObject = s.boolean(4);
     }
@@ -78,7 +79,7 @@ private:
             "SELECT oid, kind, id, owner, name, system_object, parent, text, quoted_identifier, ansi_nulls, "
             "encrypted, function_kind, instead_of, on_insert, on_update, on_delete, disabled, file_group, "
             "text_file_group, row_count, base_type, length, precision, scale, nullable, bound_default, bound_rule, "
-            "ft_catalog, ft_key_index, ft_active FROM objects WHERE db = ? ORDER BY oid");
+            "ft_catalog, ft_key_index, ft_active, column_count FROM objects WHERE db = ? ORDER BY oid");
         refs_.emplace_back();  // oid 0 is the database itself
         while (s.step()) {
             const std::int64_t oid = s.integer(0);
@@ -91,13 +92,15 @@ private:
                 case model::ObjectType::UserTable: {
                     ref.index = db_->tables.size();
                     auto& t = db_->tables.emplace_back();
-                    t.fileGroup = s.text(17);
-                    t.textFileGroup = s.text(18);
+                    t.fileGroup.assign(s.textView(17));
+                    t.textFileGroup.assign(s.textView(18));
                     t.rowCount = s.integer(19);
+                    // Bounded so that a damaged count cannot ask for absurd memory.
+                    t.columns.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(s.integer(30), 0, 4096)));
                     if (!s.isNull(27)) {
                         t.fullTextIndex.emplace();
-                        t.fullTextIndex->catalog = s.text(27);
-                        t.fullTextIndex->keyIndex = s.text(28);
+                        t.fullTextIndex->catalog.assign(s.textView(27));
+                        t.fullTextIndex->keyIndex.assign(s.textView(28));
                         t.fullTextIndex->active = s.boolean(29);
                     }
                     base = &t;
@@ -128,27 +131,27 @@ private:
                 case model::ObjectType::Default: {
                     ref.index = db_->defaults.size();
                     auto& d = db_->defaults.emplace_back();
-                    d.text = s.text(7);
+                    d.text.assign(s.textView(7));
                     base = &d;
                     break;
                 }
                 case model::ObjectType::Rule: {
                     ref.index = db_->rules.size();
                     auto& r = db_->rules.emplace_back();
-                    r.text = s.text(7);
+                    r.text.assign(s.textView(7));
                     base = &r;
                     break;
                 }
                 case model::ObjectType::UserDefinedDatatype: {
                     ref.index = db_->types.size();
                     auto& u = db_->types.emplace_back();
-                    u.baseType = s.text(20);
+                    u.baseType.assign(s.textView(20));
                     u.length = s.integer32(21);
                     u.precision = s.integer32(22);
                     u.scale = s.integer32(23);
                     u.nullable = s.boolean(24);
-                    u.boundDefault = s.text(25);
-                    u.boundRule = s.text(26);
+                    u.boundDefault.assign(s.textView(25));
+                    u.boundRule.assign(s.textView(26));
                     base = &u;
                     break;
                 }
@@ -163,7 +166,7 @@ private:
                     ref.index = p.index;
                     ref.trigger = list->size();
                     auto& tr = list->emplace_back();
-                    tr.text = s.text(7);
+                    tr.text.assign(s.textView(7));
                     tr.settings.quotedIdentifier = s.boolean(8);
                     tr.settings.ansiNulls = s.boolean(9);
                     tr.encrypted = s.boolean(10);
@@ -179,8 +182,8 @@ private:
                     damaged(c_, "unknown object kind " + std::to_string(s.integer(1)));
             }
             base->id = s.integer32(2);
-            base->owner = s.text(3);
-            base->name = s.text(4);
+            base->owner.assign(s.textView(3));
+            base->name.assign(s.textView(4));
             base->systemObject = s.boolean(5);
             refs_.push_back(ref);
         }
@@ -263,9 +266,9 @@ private:
             }
             expectNext(s.integer(1), current->columns.size(), "columns");
             auto& c = current->columns.emplace_back();
-            c.name = s.text(2);
-            c.dataType = s.text(3);
-            c.baseType = s.text(4);
+            c.name.assign(s.textView(2));
+            c.dataType.assign(s.textView(3));
+            c.baseType.assign(s.textView(4));
             c.length = s.integer32(5);
             c.precision = s.integer32(6);
             c.scale = s.integer32(7);
@@ -274,13 +277,13 @@ private:
             c.identitySeed = s.integer(10);
             c.identityIncrement = s.integer(11);
             c.identityNotForReplication = s.boolean(12);
-            c.computedText = s.text(13);
-            c.collation = s.text(14);
+            c.computedText.assign(s.textView(13));
+            c.collation.assign(s.textView(14));
             c.rowGuidCol = s.boolean(15);
-            c.defaultConstraintName = s.text(16);
-            c.defaultConstraintText = s.text(17);
-            c.boundDefault = s.text(18);
-            c.boundRule = s.text(19);
+            c.defaultConstraintName.assign(s.textView(16));
+            c.defaultConstraintText.assign(s.textView(17));
+            c.boundDefault.assign(s.textView(18));
+            c.boundRule.assign(s.textView(19));
         }
     }
 
@@ -299,11 +302,11 @@ private:
                 expectNext(ordinal - 1, t.uniqueConstraints.size(), "unique constraints");
                 k = &t.uniqueConstraints.emplace_back();
             }
-            k->name = s.text(2);
+            k->name.assign(s.textView(2));
             k->primaryKey = s.boolean(3);
             k->clustered = s.boolean(4);
             k->fillFactor = s.integer32(5);
-            k->fileGroup = s.text(6);
+            k->fileGroup.assign(s.textView(6));
         }
     }
 
@@ -315,14 +318,14 @@ private:
             auto& list = indexList(s.integer(0));
             expectNext(s.integer(1), list.size(), "indexes");
             auto& x = list.emplace_back();
-            x.name = s.text(2);
+            x.name.assign(s.textView(2));
             x.clustered = s.boolean(3);
             x.unique = s.boolean(4);
             x.ignoreDupKey = s.boolean(5);
             x.padIndex = s.boolean(6);
             x.statisticsNoRecompute = s.boolean(7);
             x.fillFactor = s.integer32(8);
-            x.fileGroup = s.text(9);
+            x.fileGroup.assign(s.textView(9));
         }
     }
 
@@ -350,10 +353,10 @@ private:
             auto& t = table(s.integer(0));
             expectNext(s.integer(1), t.foreignKeys.size(), "foreign keys");
             auto& f = t.foreignKeys.emplace_back();
-            f.name = s.text(2);
+            f.name.assign(s.textView(2));
             f.referencedTableId = s.integer32(3);
-            f.referencedOwner = s.text(4);
-            f.referencedTable = s.text(5);
+            f.referencedOwner.assign(s.textView(4));
+            f.referencedTable.assign(s.textView(5));
             f.onDelete = enumValue<model::ReferentialAction>(c_, s.integer(6), 1, "referential action");
             f.onUpdate = enumValue<model::ReferentialAction>(c_, s.integer(7), 1, "referential action");
             f.notForReplication = s.boolean(8);
@@ -382,9 +385,9 @@ private:
             auto& t = table(s.integer(0));
             expectNext(s.integer(1), t.checks.size(), "check constraints");
             auto& c = t.checks.emplace_back();
-            c.name = s.text(2);
-            c.text = s.text(3);
-            c.column = s.text(4);
+            c.name.assign(s.textView(2));
+            c.text.assign(s.textView(3));
+            c.column.assign(s.textView(4));
             c.notForReplication = s.boolean(5);
             c.disabled = s.boolean(6);
         }
@@ -422,9 +425,9 @@ private:
             if (action == "GRANT") p.action = model::Permission::Action::Grant;
             else if (action == "DENY") p.action = model::Permission::Action::Deny;
             else damaged(c_, "permission with an unknown action");
-            p.privilege = s.text(3);
-            p.grantee = s.text(4);
-            p.column = s.text(5);
+            p.privilege.assign(s.textView(3));
+            p.grantee.assign(s.textView(4));
+            p.column.assign(s.textView(5));
             p.withGrantOption = s.boolean(6);
         }
     }
@@ -443,7 +446,7 @@ private:
             while (s.step()) {
                 expectNext(s.integer(0), db_->roles.size(), "roles");
                 auto& r = db_->roles.emplace_back();
-                r.name = s.text(1);
+                r.name.assign(s.textView(1));
                 r.applicationRole = s.boolean(2);
                 r.fixedRole = s.boolean(3);
             }
@@ -481,7 +484,7 @@ private:
             }
             expectNext(s.integer(3), list->size(), "extended properties");
             auto& p = list->emplace_back();
-            p.name = s.text(4);
+            p.name.assign(s.textView(4));
             if (!readTaggedValue(s, 5, s.textView(6), s.boolean(7), p.value))
                 damaged(c_, "unreadable value of extended property '" + p.name + "'");
             p.value.variant = s.boolean(7);
@@ -542,9 +545,9 @@ std::vector<model::Login> readLogins(const Connection& c) {
                 "FROM logins ORDER BY position");
     while (s.step()) {
         auto& l = logins.emplace_back();
-        l.name = s.text(0);
-        l.defaultDatabase = s.text(1);
-        l.defaultLanguage = s.text(2);
+        l.name.assign(s.textView(0));
+        l.defaultDatabase.assign(s.textView(1));
+        l.defaultLanguage.assign(s.textView(2));
         l.windowsLogin = s.boolean(3);
         l.windowsGroup = s.boolean(4);
         l.denyLogin = s.boolean(5);

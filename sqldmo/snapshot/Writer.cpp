@@ -134,7 +134,7 @@ public:
             writeObject(r, model::ObjectType::Rule, 0, [&](Binder& b) { b(r.text); });
         for (const auto& u : db.types)
             writeObject(u, model::ObjectType::UserDefinedDatatype, 0, [&](Binder& b) {
-                b.skip(14)(u.baseType)(u.length)(u.precision)(u.scale)(u.nullable)(u.boundDefault)(u.boundRule);
+                b.skip(15)(u.baseType)(u.length)(u.precision)(u.scale)(u.nullable)(u.boundDefault)(u.boundRule);
             });
         for (const auto& f : db.functions)
             writeObject(f, model::ObjectType::UserDefinedFunction, 0, [&](Binder& b) {
@@ -198,9 +198,9 @@ private:
         insertObject_ = make(
             "INSERT INTO objects(db, oid, kind, id, owner, name, name_key, owner_key, system_object, parent, "
             "text, quoted_identifier, ansi_nulls, encrypted, function_kind, instead_of, on_insert, on_update, "
-            "on_delete, disabled, file_group, text_file_group, row_count, row_table, base_type, length, precision, "
-            "scale, nullable, bound_default, bound_rule, ft_catalog, ft_key_index, ft_active) VALUES "
-            "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            "on_delete, disabled, file_group, text_file_group, row_count, first_row, last_row, base_type, length, "
+            "precision, scale, nullable, bound_default, bound_rule, ft_catalog, ft_key_index, ft_active, column_count) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         insertColumn_ = make("INSERT INTO columns VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         insertKey_ = make("INSERT INTO key_constraints VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
         insertIndex_ = make("INSERT INTO indexes VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -215,7 +215,7 @@ private:
         insertUser_ = make("INSERT INTO users VALUES (?, ?, ?, ?, ?)");
         insertRole_ = make("INSERT INTO roles VALUES (?, ?, ?, ?, ?)");
         insertMember_ = make("INSERT INTO role_members VALUES (?, ?, ?, ?)");
-        updateRowCount_ = make("UPDATE objects SET row_count = ? WHERE db = ? AND oid = ?");
+        updateRowCount_ = make("UPDATE objects SET row_count = ?, first_row = ?, last_row = ? WHERE db = ? AND oid = ?");
     }
 
     template <class Module>
@@ -295,11 +295,13 @@ private:
     }
 
     std::int64_t writeTable(const model::Database& db, const model::Table& t) {
-        const auto rowTable = "rows_" + std::to_string(db_) + "_" + std::to_string(oid_ + 1);
         const auto oid = writeObject(t, model::ObjectType::UserTable, 0, [&](Binder& b) {
-            b.skip(10)(t.fileGroup)(t.textFileGroup)(std::int64_t{0})(rowTable).skip(7);
+            b.skip(10)(t.fileGroup)(t.textFileGroup)(std::int64_t{0}).skip(9);
             if (t.fullTextIndex)
                 b(t.fullTextIndex->catalog)(t.fullTextIndex->keyIndex)(t.fullTextIndex->active);
+            else
+                b.skip(3);
+            b(static_cast<std::int64_t>(t.columns.size()));
         });
         for (std::size_t i = 0; i < t.columns.size(); ++i) {
             const auto& c = t.columns[i];
@@ -350,37 +352,35 @@ private:
         return oid;
     }
 
+    // Adds the cells column `name` needs to the shared rows table (a schema change only: SQLite
+    // does not rewrite the table for it).
+    void ensureCell(const std::string& name) {
+        if (!cells_.insert(name).second) return;
+        connection_->exec(("ALTER TABLE rows ADD COLUMN " + name + ";").c_str());
+    }
+
     class TableRowWriter final : public RowWriter {
     public:
-        TableRowWriter(const Connection& connection, const model::Database& db, const model::Table& table,
-                       const std::string& rowTable)
-            : table_(table) {
-            std::string create = "CREATE TABLE \"" + rowTable + "\"(";
-            std::string insert = "INSERT INTO \"" + rowTable + "\" VALUES (";
-            int params = 0;
+        TableRowWriter(FileWriter& file, const model::Database& db, const model::Table& table)
+            : connection_(*file.connection_), table_(table) {
+            std::string names, params;
             for (std::size_t i = 0; i < table.columns.size(); ++i) {
                 const auto t = storageType(db, table.columns[i]);
                 types_.push_back(t);
-                create += (i ? ", c" : "c") + std::to_string(i + 1);
-                if (tagged(t)) {
-                    create += ", t" + std::to_string(i + 1);
-                    ++params;
+                for (const char* prefix : {"c", "t"}) {
+                    if (*prefix == 't' && !tagged(t)) continue;
+                    const std::string cell = prefix + std::to_string(i + 1);
+                    file.ensureCell(cell);
+                    names += (names.empty() ? "" : ", ") + cell;
+                    params += params.empty() ? "?" : ", ?";
                 }
-                ++params;
             }
-            create += ")";
-            for (int k = 0; k < params; ++k) insert += k ? ", ?" : "?";
-            insert += ")";
-            if (table.columns.empty()) {
-                create = "CREATE TABLE \"" + rowTable + "\"(c0)";
-                insert.clear();
-            }
-            Statement(connection, create).run();
-            if (!insert.empty()) insert_ = std::make_unique<Statement>(connection, insert);
+            if (!names.empty())
+                insert_ = std::make_unique<Statement>(connection_, "INSERT INTO rows(" + names + ") VALUES (" + params + ")");
         }
 
         void add(const std::vector<Value>& row) override {
-            if (row.size() != types_.size())
+            if (row.size() != types_.size() || !insert_)
                 throw Error(errors::InvalidArgument, "Row " + std::to_string(count_ + 1) + " of table " +
                                                          qualified(table_) + " has " + std::to_string(row.size()) +
                                                          " values; the table has " + std::to_string(types_.size()) +
@@ -398,23 +398,31 @@ private:
                 if (tagged(t)) insert_->bind(p++, std::string_view(detail::valueTag(v)));
             }
             insert_->run();
+            last_ = sqlite3_last_insert_rowid(connection_.handle());
+            if (count_ == 0) first_ = last_;
             ++count_;
         }
 
         std::int64_t count() const noexcept { return count_; }
+        std::int64_t first() const noexcept { return first_; }
+        std::int64_t last() const noexcept { return last_; }
 
     private:
+        const Connection& connection_;
         const model::Table& table_;
         std::vector<SqlType> types_;
         std::unique_ptr<Statement> insert_;
-        std::int64_t count_ = 0;
+        std::int64_t count_ = 0, first_ = 0, last_ = 0;
     };
 
     void writeRows(const model::Database& db, const model::Table& t, std::int64_t oid, const RowProvider& rows) {
-        const auto rowTable = "rows_" + std::to_string(db_) + "_" + std::to_string(oid);
-        TableRowWriter writer(*connection_, db, t, rowTable);
+        TableRowWriter writer(*this, db, t);
         if (rows) rows(db, t, writer);
-        Binder{*updateRowCount_}(writer.count())(db_)(oid);
+        Binder b{*updateRowCount_};
+        b(writer.count());
+        if (writer.count() > 0) b(writer.first())(writer.last());
+        else b.null().null();
+        b(db_)(oid);
         updateRowCount_->run();
     }
 
@@ -430,6 +438,7 @@ private:
     std::int64_t databaseKey_ = 0;
     std::int64_t db_ = 0;
     std::int64_t oid_ = 0;
+    std::unordered_set<std::string> cells_{"c1"};  // columns of the rows table so far
     bool committed_ = false;
 };
 
