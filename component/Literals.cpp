@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "component/ComError.h"
 
@@ -61,9 +60,14 @@ void append2(ScriptBuffer& out, int value) {
 }
 
 void appendDateTimeText(ScriptBuffer& out, const sqldmo::DateTimeValue& dt) {
-    char buf[40];
-    int n = std::snprintf(buf, sizeof buf, "'%04d-", dt.year);
-    out.append(std::string_view(buf, static_cast<std::size_t>(n)));
+    out.append('\'');
+    if (dt.year >= 0 && dt.year <= 9999) {
+        append2(out, dt.year / 100);
+        append2(out, dt.year % 100);
+    } else {
+        appendInteger(out, dt.year);
+    }
+    out.append('-');
     append2(out, dt.month);
     out.append('-');
     append2(out, dt.day);

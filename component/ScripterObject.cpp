@@ -1,10 +1,7 @@
 // The Scripter: object model, connection and generation.
 #include "component/ScripterObject.h"
 
-#include <clocale>
-#include <ctime>
 #include <limits>
-#include <locale.h>
 
 #include "component/ComError.h"
 #include "component/Progress.h"
@@ -20,25 +17,10 @@ std::atomic<std::int32_t> gLiveObjects{0};
 
 bool isTrue(Bool16 value) { return value != 0; }
 
-// Date and time of the data header lines: the system's short date and long time formats
-// (the LC_TIME of the environment).
-std::string headerDateTime() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buffer[128];
-    std::string text;
-    locale_t system = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-    if (system) {
-        if (strftime_l(buffer, sizeof buffer, "%x", &local, system)) text = buffer;
-        text += ' ';
-        if (strftime_l(buffer, sizeof buffer, "%X", &local, system)) text += buffer;
-        freelocale(system);
-    } else {
-        std::strftime(buffer, sizeof buffer, "%x %X", &local);
-        text = buffer;
-    }
-    return text;
+// Date and time of the data header lines, formatted as the schema's header comments are.
+std::string stampText() {
+    const sqldmo::ScriptStamp stamp = sqldmo::scriptStampNow();
+    return stamp.date + " " + stamp.time;
 }
 
 }  // namespace
@@ -344,7 +326,7 @@ void ScripterObject::generate(ScriptBuffer& script) {
     lastPercent_ = 5;
     dataWanted_ = isTrue(tableOptions_->ScriptData) && tables_->count() >= 1;
     const std::int16_t entries = dependencies_->list().count();
-    transferShare_ = transferShare(objectTotal_, entries);
+    transferShare_ = detail::transferShare(objectTotal_, entries);
     dataShare_ = 100 - transferShare_;
 
     // 11. The schema of everything handed over, in one call.
@@ -367,7 +349,7 @@ void ScripterObject::generate(ScriptBuffer& script) {
             const std::string name = toUtf8(dependencies_->list().item(i));
             raiseMessage("Scripting " + name + " data...");
             if (headers) {
-                script.append("/****** Object:  Table " + name + "    Script Date: " + headerDateTime() +
+                script.append("/****** Object:  Table " + name + "    Script Date: " + stampText() +
                               " ******/\r\n");
             }
             scriptTableData(script, context, name);

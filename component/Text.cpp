@@ -2,6 +2,7 @@
 #include "component/Text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace korva::detail {
 namespace {
@@ -50,6 +51,14 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Eight bytes at a time while they are all ASCII (the bulk of any script).
+bool asciiBlock(std::string_view text, std::size_t i) noexcept {
+    if (i + 8 > text.size()) return false;
+    std::uint64_t block;
+    std::memcpy(&block, text.data() + i, 8);
+    return (block & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 std::string toUtf8(std::u16string_view text) {
@@ -71,6 +80,11 @@ std::string toUtf8(std::u16string_view text) {
 std::size_t utf16Length(std::string_view text) noexcept {
     std::size_t units = 0;
     for (std::size_t i = 0; i < text.size();) {
+        if (asciiBlock(text, i)) {
+            units += 8;
+            i += 8;
+            continue;
+        }
         if (static_cast<std::uint8_t>(text[i]) < 0x80) {
             ++units;
             ++i;
@@ -86,6 +100,12 @@ std::size_t utf16Length(std::string_view text) noexcept {
 
 void toUtf16(std::string_view text, char16_t* out) noexcept {
     for (std::size_t i = 0; i < text.size();) {
+        if (asciiBlock(text, i)) {
+            for (int k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(text[i + static_cast<std::size_t>(k)]);
+            out += 8;
+            i += 8;
+            continue;
+        }
         if (static_cast<std::uint8_t>(text[i]) < 0x80) {
             *out++ = static_cast<char16_t>(text[i++]);
             continue;

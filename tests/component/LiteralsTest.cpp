@@ -45,7 +45,7 @@ struct LiteralCase {
     std::string expected;
 };
 
-TEST(Literals, EveryTypeOfValue) {
+TEST(KorvaLiterals, EveryTypeOfValue) {
     const std::vector<LiteralCase> cases = {
         {"null int", Value::null(SqlType::Int), SqlType::Int, "NULL"},
         {"null nvarchar", Value::null(SqlType::NVarChar), SqlType::NVarChar, "NULL"},
@@ -116,7 +116,7 @@ TEST(Literals, EveryTypeOfValue) {
     for (const LiteralCase& c : cases) EXPECT_EQ(literal(c.value, c.column), c.expected) << c.what;
 }
 
-TEST(Literals, HostileStringsStayInsideTheirLiteral) {
+TEST(KorvaLiterals, HostileStringsStayInsideTheirLiteral) {
     struct Case {
         const char* text;
         SqlType type;
@@ -139,7 +139,7 @@ TEST(Literals, HostileStringsStayInsideTheirLiteral) {
     EXPECT_EQ(literal(Value::ofText(SqlType::NVarChar, std::string("\0", 1)), SqlType::NVarChar), "NCHAR(0)");
 }
 
-TEST(Literals, ValuesWithoutLiteralFail) {
+TEST(KorvaLiterals, ValuesWithoutLiteralFail) {
     const std::vector<Value> values = {
         Value::ofExact(SqlType::Decimal, "1); DROP TABLE t"),
         Value::ofExact(SqlType::Money, ""),
@@ -151,13 +151,13 @@ TEST(Literals, ValuesWithoutLiteralFail) {
     for (const Value& v : values) EXPECT_THROW(literal(v, v.variant ? SqlType::SqlVariant : v.type), ComError);
 }
 
-TEST(Literals, BracketNameDoublesClosingBrackets) {
+TEST(KorvaLiterals, BracketNameDoublesClosingBrackets) {
     EXPECT_EQ(korva::detail::bracketName("Order Details"), "[Order Details]");
     EXPECT_EQ(korva::detail::bracketName("a]b]]"), "[a]]b]]]]]");
     EXPECT_EQ(korva::detail::bracketName("[x"), "[[x]");
 }
 
-TEST(Progress, RoundsHalfToEven) {
+TEST(KorvaProgress, RoundsHalfToEven) {
     const std::vector<std::pair<double, int>> cases = {
         {2.5, 2}, {3.5, 4}, {42.5, 42}, {52.5, 52}, {-2.5, -2}, {0.4999, 0}, {0.5, 0}, {1.5, 2}, {99.51, 100}, {7.0, 7},
     };
@@ -165,7 +165,7 @@ TEST(Progress, RoundsHalfToEven) {
     EXPECT_THROW(korva::detail::roundHalfEven(3e9), ComError);
 }
 
-TEST(Progress, SharesAndPercentages) {
+TEST(KorvaProgress, SharesAndPercentages) {
     using namespace korva::detail;
     struct Share {
         int objects, entries, expected;
@@ -199,7 +199,7 @@ TEST(Progress, SharesAndPercentages) {
     EXPECT_THROW(add16(32767, 1), ComError);
 }
 
-TEST(RowConnectionString, BuiltFromTheSettings) {
+TEST(KorvaRowConnectionString, BuiltFromTheSettings) {
     using korva::detail::rowConnectionString;
     struct Case {
         bool windows;
@@ -235,7 +235,7 @@ TEST(RowConnectionString, BuiltFromTheSettings) {
     EXPECT_EQ(zero.commandTimeout, 30);
 }
 
-TEST(Text, RoundTripsAndRepairs) {
+TEST(KorvaText, RoundTripsAndRepairs) {
     using namespace korva::detail;
     const std::u16string mixed = u"A\u00e9\u65e5\U0001F600";
     EXPECT_EQ(toUtf8(mixed), "A\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80");

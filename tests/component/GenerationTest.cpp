@@ -1,0 +1,341 @@
+// Connection and generation driven the way the program drives the component (create, set,
+// connect, add, fill Dependencies, generate, close), over snapshot fixtures.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <cmath>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "sqldmo/Error.h"
+#include "sqldmo/objects/Sqldmo.h"
+#include "tests/component/KorvaLoader.h"
+#include "tests/component/SnapshotFixture.h"
+
+namespace {
+
+using namespace korva;
+using korvatest::column;
+using korvatest::lastError;
+using korvatest::Scripter;
+using korvatest::u16;
+using sqldmo::SqlType;
+using sqldmo::Value;
+
+std::vector<korvatest::FixtureTable> shopTables() {
+    using korvatest::computedColumn;
+    using korvatest::identityColumn;
+    sqldmo::model::Column phone = column("p", "Phone", 12);
+    phone.baseType = "varchar";
+    return {
+        {"Plain",
+         {column("a", "int"), column("b", "varchar", 10)},
+         {{Value::ofInteger(SqlType::Int, 1), Value::ofText(SqlType::VarChar, "x")},
+          {Value::ofInteger(SqlType::Int, 2), Value::null(SqlType::VarChar)}}},
+        {"Items",
+         {identityColumn("id"), column("name", "nvarchar", 20), column("price", "money"), column("ts", "timestamp"),
+          computedColumn("twice", "([id] * 2)")},
+         {{Value::ofInteger(SqlType::Int, 7), Value::ofText(SqlType::NVarChar, "\xCE\xA9's"),
+           Value::ofExact(SqlType::Money, "12.5000"), Value::ofBinary(SqlType::Timestamp, std::string(8, '\1')),
+           Value::ofInteger(SqlType::Int, 14)}}},
+        {"Empty", {column("a", "int")}, {}},
+        {"Stamps", {column("ts", "timestamp"), computedColumn("c", "(1)")}, {}},
+        {"We]ird", {column("a]b", "int")}, {{Value::ofInteger(SqlType::Int, 5)}}},
+        {"Typed", {phone}, {{Value::ofText(SqlType::VarChar, "555-0100")}}},
+        {"Kinds",
+         {column("f", "float"), column("r", "real"), column("d", "datetime"), column("g", "uniqueidentifier"),
+          column("v", "varbinary", 4), column("n", "ntext"), column("s", "sql_variant")},
+         {{Value::ofFloat(SqlType::Float, 1.5), Value::ofFloat(SqlType::Real, static_cast<double>(0.1f)),
+           Value::ofDateTime(SqlType::DateTime, {2002, 3, 5, 14, 7, 9, 123}),
+           Value::ofGuid("6F9619FF-8B86-D011-B42D-00C04FC964FF"), Value::ofBinary(SqlType::VarBinary, "\x01\xAB"),
+           Value::ofText(SqlType::NText, "\xE6\x97\xA5"), [] {
+               Value v = Value::ofText(SqlType::NVarChar, "abc");
+               v.variant = true;
+               v.maxLength = 3;
+               return v;
+           }()}}},
+    };
+}
+
+void addViews(sqldmo::model::Database& db) {
+    sqldmo::model::ObjectId id = 500;
+    for (const char* name : {"V1", "V2"}) {
+        sqldmo::model::View v;
+        v.id = id++;
+        v.owner = "dbo";
+        v.name = name;
+        v.text = std::string("CREATE VIEW dbo.") + name + " AS SELECT a FROM dbo.Plain";
+        db.views.push_back(v);
+    }
+}
+
+const korvatest::SnapshotFixture& shop() {
+    static korvatest::SnapshotFixture fixture(shopTables(), addViews);
+    return fixture;
+}
+
+// A run: the component set up as the program sets it up, connected to the fixture.
+struct ScriptRun {
+    Scripter s;
+    korvatest::RecordingSink sink;
+    korvatest::Advised advised{s, &sink};
+
+    explicit ScriptRun(const korvatest::SnapshotFixture& fixture = shop()) {
+        s.settings()->put_LoginTimeout(-1);
+        s.settings()->put_QueryTimeout(0);
+        s.settings()->put_BlockingTimeout(-1);
+        s.settings()->put_NetPacketSize(4096);
+        s.connection()->put_ServerName(fixture.serverName16());
+        s.connection()->put_WindowsAuthentication(False);
+        s.connection()->put_Username(u"sa");
+        s.connection()->put_Password(u"secret");
+        s.connection()->put_DatabaseName(u"Shop");
+    }
+    void connect() { ASSERT_EQ(s->EstablishConnection(), status::Ok) << korvatest::narrow(lastError().Description); }
+    // Lists the tables for data only (no schema), in Dependencies order.
+    void dataOf(const std::vector<std::string>& tables, bool columnNames) {
+        for (const std::string& t : tables) {
+            s->AddTable(u"dbo", u16(t));
+            std::string entry = "[dbo].[";
+            for (char c : t) entry += c == ']' ? std::string("]]") : std::string(1, c);
+            s.dependencies()->Add(u16(entry + "]"));
+        }
+        s.tableOptions()->put_ScriptData(True);
+        s.advancedOptions()->put_ScriptTableIncludeColumnNames(columnNames ? True : False);
+    }
+    std::string generate() {
+        std::u16string script;
+        HResult hr = s->GenerateScript(&script);
+        EXPECT_EQ(hr, status::Ok) << (failed(hr) ? korvatest::narrow(lastError().Description) : "");
+        return korvatest::utf8(script);
+    }
+};
+
+TEST(KorvaGeneration, DataSections) {
+    struct Case {
+        std::vector<std::string> tables;
+        bool columnNames;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"Plain"}, false,
+         "INSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\nGO\r\n\r\n"},
+        {{"Plain"}, true,
+         "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (1, 'x')\r\n"
+         "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (2, NULL)\r\nGO\r\n\r\n"},
+        // The identity column is written; the server needs the column list for it.
+        {{"Items"}, false,
+         "SET IDENTITY_INSERT [dbo].[Items] ON\r\n"
+         "INSERT INTO [dbo].[Items] ([id], [name], [price]) VALUES (7, N'\xCE\xA9''s', 12.5000)\r\n"
+         "SET IDENTITY_INSERT [dbo].[Items] OFF\r\nGO\r\n\r\n"},
+        {{"Empty"}, true, "\r\n"},
+        {{"Stamps"}, true, "\r\n"},
+        {{"We]ird"}, true, "INSERT INTO [dbo].[We]]ird] ([a]]b]) VALUES (5)\r\nGO\r\n\r\n"},
+        // A user-defined type's values are written by its base type.
+        {{"Typed"}, false, "INSERT INTO [dbo].[Typed] VALUES ('555-0100')\r\nGO\r\n\r\n"},
+        {{"Kinds"}, false,
+         "INSERT INTO [dbo].[Kinds] VALUES (1.5, 0.1, '2002-03-05T14:07:09.123', "
+         "'6F9619FF-8B86-D011-B42D-00C04FC964FF', 0x01AB, N'\xE6\x97\xA5', CAST(N'abc' AS nvarchar(3)))\r\nGO\r\n\r\n"},
+        {{"Empty", "Plain", "Empty"}, false,
+         "\r\nINSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\nGO\r\n\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.connect();
+        run.dataOf(c.tables, c.columnNames);
+        EXPECT_EQ(run.generate(), c.expected) << c.tables.front();
+        EXPECT_EQ(run.s->CloseConnection(), status::Ok);
+    }
+}
+
+TEST(KorvaGeneration, DataHeaderLines) {
+    ScriptRun run;
+    run.connect();
+    run.dataOf({"Empty", "Plain"}, false);
+    run.s.formatOptions()->put_IncludeHeaders(True);
+    const std::string script = run.generate();
+    const std::regex header(R"(/\*{6} Object:  Table \[dbo\]\.\[(\w+)\]    Script Date: ([^\r\n]+) \*{6}/\r\n)");
+    std::vector<std::string> tables;
+    for (auto it = std::sregex_iterator(script.begin(), script.end(), header); it != std::sregex_iterator(); ++it) {
+        tables.push_back((*it)[1]);
+        const sqldmo::ScriptStamp stamp = sqldmo::scriptStampNow();
+        EXPECT_NE((*it)[2].str().find(stamp.date), std::string::npos) << (*it)[2];
+    }
+    EXPECT_EQ(tables, (std::vector<std::string>{"Empty", "Plain"}));
+    EXPECT_NE(script.find(" ******/\r\n\r\n/****** Object:  Table [dbo].[Plain]"), std::string::npos) << script;
+}
+
+TEST(KorvaGeneration, NoDataWithoutTablesOrWithoutScriptData) {
+    {
+        ScriptRun run;  // ScriptData true but no table listed: Dependencies are not scripted
+        run.connect();
+        run.s->AddView(u"dbo", u"V1");
+        run.s.dependencies()->Add(u"[dbo].[Plain]");
+        run.s.tableOptions()->put_ScriptData(True);
+        EXPECT_EQ(run.generate().find("INSERT"), std::string::npos);
+        EXPECT_EQ(run.sink.messages().size(), 0u);
+    }
+    {
+        ScriptRun run;  // a table listed but ScriptData false
+        run.connect();
+        run.dataOf({"Plain"}, false);
+        run.s.tableOptions()->put_ScriptData(False);
+        EXPECT_EQ(run.generate(), "");
+        EXPECT_EQ(run.sink.percents().back(), 100);
+    }
+}
+
+TEST(KorvaGeneration, EventsOfADataRun) {
+    ScriptRun run;
+    run.connect();
+    run.dataOf({"Plain", "Items", "Empty"}, false);
+    run.generate();
+    const auto& events = run.sink.events;
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.front().id, 1);
+    EXPECT_EQ(events.front().percent, 5);
+    // Schema share 3 / (3 + 3) = 50 %; the per-table values rise from the schema phase's last
+    // value to 100, and the last event is 100 again.
+    std::int32_t last = 5;
+    std::vector<std::string> messages;
+    std::vector<std::int32_t> afterTables;
+    bool inData = false;
+    for (const auto& e : events) {
+        if (e.id == 2 && e.message.rfind("Scripting [dbo].[", 0) == 0 && e.message.find(" data...") != std::string::npos) {
+            inData = true;
+            messages.push_back(e.message);
+        } else if (e.id == 1) {
+            EXPECT_GE(e.percent, last);
+            if (inData) afterTables.push_back(e.percent);
+            else last = e.percent;
+        }
+    }
+    EXPECT_EQ(messages, (std::vector<std::string>{"Scripting [dbo].[Plain] data...", "Scripting [dbo].[Items] data...",
+                                                  "Scripting [dbo].[Empty] data..."}));
+    std::vector<std::int32_t> expected;
+    for (int i = 1; i <= 3; ++i)
+        expected.push_back(static_cast<std::int32_t>(std::nearbyint(last + (100.0 - last) * i / 3)));
+    expected.push_back(100);
+    EXPECT_EQ(afterTables, expected);
+    EXPECT_LE(last, 55);  // at most TransferShare + 5
+}
+
+// 3 objects and 1 table of data: the schema phase reports 5 .. 80 (75 % share), then 100.
+TEST(KorvaGeneration, EventsOfASchemaAndDataRun) {
+    ScriptRun run;
+    run.connect();
+    run.s.tableOptions()->put_ScriptSchema(True);
+    run.s.formatOptions()->put_GenerateCreateCommand(True);
+    run.dataOf({"Plain"}, false);
+    run.s->AddView(u"dbo", u"V1");
+    run.s->AddView(u"dbo", u"V2");
+    const std::string script = run.generate();
+    EXPECT_NE(script.find("V2"), std::string::npos);
+    EXPECT_NE(script.find("INSERT INTO [dbo].[Plain] VALUES (1, 'x')"), std::string::npos);
+    std::vector<std::int32_t> p = run.sink.percents();
+    ASSERT_GE(p.size(), 3u);
+    EXPECT_EQ(p.front(), 5);
+    EXPECT_EQ(p[p.size() - 3], 80) << "the transfer's 100 % is 75 + 5";
+    EXPECT_EQ(p[p.size() - 2], 100);
+    EXPECT_EQ(p.back(), 100);
+    for (std::size_t i = 1; i + 2 < p.size(); ++i) EXPECT_LE(p[i], 80);
+    // The transfer's status messages come through with "..." added.
+    std::vector<std::string> m = run.sink.messages();
+    ASSERT_GE(m.size(), 2u);
+    EXPECT_EQ(m.back(), "Scripting [dbo].[Plain] data...");
+    for (std::size_t i = 0; i + 1 < m.size(); ++i) EXPECT_EQ(m[i].substr(m[i].size() - 3), "...") << m[i];
+}
+
+TEST(KorvaGeneration, FailuresDiscardTheScript) {
+    struct Case {
+        const char* what;
+        std::function<void(ScriptRun&)> set;
+        std::int32_t number;
+    };
+    const std::vector<Case> cases = {
+        {"a Dependencies entry the catalogue does not know",
+         [](ScriptRun& r) {
+             r.dataOf({"Plain"}, false);
+             r.s.dependencies()->Add(u"[dbo].[Missing]");
+         },
+         sqldmo::errors::NotFound},
+        {"a database the server does not have",
+         [](ScriptRun& r) {
+             r.s.connection()->put_DatabaseName(u"Nowhere");
+             r.s->AddView(u"dbo", u"v");
+         },
+         sqldmo::errors::NotFound},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.connect();
+        c.set(run);
+        std::u16string script = u"untouched";
+        EXPECT_EQ(run.s->GenerateScript(&script), statusOfNumber(c.number)) << c.what;
+        korva::ErrorInfo e = lastError();
+        EXPECT_EQ(e.Number, c.number) << c.what;
+        EXPECT_EQ(e.Source, u"_GenerateScript") << c.what;
+        EXPECT_FALSE(e.Description.empty());
+        EXPECT_EQ(script, u"untouched");
+        std::vector<std::int32_t> p = run.sink.percents();
+        ASSERT_FALSE(p.empty());
+        EXPECT_EQ(p.front(), 5);
+        EXPECT_NE(p.back(), 100) << c.what << ": no final 100 after a failure";
+    }
+}
+
+TEST(KorvaConnection, SettingsReachTheServerObject) {
+    struct Case {
+        std::int32_t login, query, blocking, packet;
+        bool windows;
+        std::int32_t blockingMs;
+    };
+    for (Case c : std::vector<Case>{{-1, 0, -1, 4096, false, -1}, {0, 30, 30, 512, true, 30000}, {15, 5, 0, 0, false, 0}}) {
+        ScriptRun run;
+        run.s.settings()->put_LoginTimeout(c.login);
+        run.s.settings()->put_QueryTimeout(c.query);
+        run.s.settings()->put_BlockingTimeout(c.blocking);
+        run.s.settings()->put_NetPacketSize(c.packet);
+        run.s.connection()->put_WindowsAuthentication(c.windows ? True : False);
+        run.connect();
+        sqldmo::Server* server = nullptr;
+        ASSERT_EQ(run.s->get_Server(&server), status::Ok);
+        EXPECT_TRUE(server->isConnected());
+        EXPECT_EQ(server->applicationName(), "Quillomere Korvane");
+        EXPECT_FALSE(server->odbcPrefix());
+        EXPECT_FALSE(server->autoReconnect());
+        EXPECT_EQ(server->loginTimeout(), c.login);
+        EXPECT_EQ(server->queryTimeout(), c.query);
+        EXPECT_EQ(server->blockingTimeout(), c.blockingMs);
+        EXPECT_EQ(server->netPacketSize(), c.packet);
+        EXPECT_EQ(server->loginSecure(), c.windows);
+        EXPECT_EQ(run.s->CloseConnection(), status::Ok);
+        EXPECT_FALSE(server->isConnected());
+    }
+}
+
+TEST(KorvaConnection, FailuresPassThroughAndLeaveTheServerUsable) {
+    ScriptRun run;
+    run.s.connection()->put_ServerName(u"file:/nonexistent/folder/none.qvsnap");
+    run.s.settings()->put_BlockingTimeout(12);
+    EXPECT_TRUE(failed(run.s->EstablishConnection()));
+    korva::ErrorInfo e = lastError();
+    EXPECT_EQ(e.Number, sqldmo::errors::SnapshotInvalid);
+    EXPECT_NE(e.Source, u"_GenerateScript");
+    sqldmo::Server* server = nullptr;
+    run.s->get_Server(&server);
+    EXPECT_FALSE(server->isConnected());
+    EXPECT_EQ(server->blockingTimeout(), 12000);  // applied before the failing step
+
+    run.s.connection()->put_ServerName(shop().serverName16());
+    run.connect();
+    EXPECT_EQ(run.s->CloseConnection(), status::Ok);
+    EXPECT_TRUE(failed(run.s->CloseConnection()));
+    EXPECT_EQ(lastError().Number, sqldmo::errors::NotConnected);
+
+    run.s.settings()->put_BlockingTimeout(3000000);  // 3e9 ms does not fit
+    EXPECT_EQ(run.s->EstablishConnection(), statusOfNumber(errors::Overflow));
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// The data section of one table inside the library: rows are written as they arrive, and a
+// failure anywhere leaves nothing of the section, with the error under "_ScriptTableData".
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "component/ComError.h"
+#include "component/TableData.h"
+#include "sqldmo/Error.h"
+#include "tests/component/SnapshotFixture.h"
+
+namespace {
+
+using korva::detail::ComError;
+using korva::detail::ScriptBuffer;
+using korva::detail::TableDataContext;
+using sqldmo::SqlType;
+using sqldmo::Value;
+
+// Rows served from memory; `onNext` sees every fetch.
+class FakeRows final : public sqldmo::RowSet {
+public:
+    FakeRows(std::vector<sqldmo::ResultColumn> columns, std::vector<std::vector<Value>> rows,
+             std::function<void(std::size_t)> onNext)
+        : columns_(std::move(columns)), rows_(std::move(rows)), onNext_(std::move(onNext)) {}
+    const std::vector<sqldmo::ResultColumn>& columns() const override { return columns_; }
+    bool next() override {
+        if (onNext_) onNext_(position_);
+        if (position_ >= rows_.size()) return false;
+        current_ = rows_[position_++];
+        return true;
+    }
+    const Value& value(std::size_t column) const override { return current_.at(column); }
+
+private:
+    std::vector<sqldmo::ResultColumn> columns_;
+    std::vector<std::vector<Value>> rows_;
+    std::function<void(std::size_t)> onNext_;
+    std::size_t position_ = 0;
+    std::vector<Value> current_;
+};
+
+class FakeConnection final : public sqldmo::RowConnection {
+public:
+    explicit FakeConnection(std::function<std::unique_ptr<sqldmo::RowSet>(const std::string&)> run) : run_(std::move(run)) {}
+    std::unique_ptr<sqldmo::RowSet> execute(const std::string& sql) override { return run_(sql); }
+
+private:
+    std::function<std::unique_ptr<sqldmo::RowSet>(const std::string&)> run_;
+};
+
+struct KorvaTableData : ::testing::Test {
+    korvatest::SnapshotFixture snapshot{{{"T", {korvatest::column("n", "int"), korvatest::column("d", "decimal")}, {}}}};
+    sqldmo::Server server;
+    ScriptBuffer out;
+    std::vector<std::string> queries;
+
+    void SetUp() override {
+        server.connect(snapshot.serverName(), "sa", "");
+        out.append("-- schema\r\n");
+    }
+    TableDataContext context(std::vector<std::vector<Value>> rows, std::function<void(std::size_t)> onNext = {}) {
+        TableDataContext c;
+        c.server = &server;
+        c.databaseName = "Shop";
+        c.openRowConnection = [this, rows, onNext] {
+            return std::make_unique<FakeConnection>([this, rows, onNext](const std::string& sql) {
+                queries.push_back(sql);
+                std::vector<sqldmo::ResultColumn> columns(2);
+                columns[0].name = "n";
+                columns[0].type = SqlType::Int;
+                columns[1].name = "D";  // the catalogue lookup ignores letter case
+                columns[1].type = SqlType::Decimal;
+                return std::make_unique<FakeRows>(columns, rows, onNext);
+            });
+        };
+        return c;
+    }
+};
+
+TEST_F(KorvaTableData, RowsAreWrittenAsTheyArrive) {
+    std::vector<std::vector<Value>> rows;
+    for (int i = 0; i < 3; ++i) rows.push_back({Value::ofInteger(SqlType::Int, i), Value::ofExact(SqlType::Decimal, "1.0")});
+    std::vector<std::size_t> linesAtFetch;
+    auto c = context(rows, [&](std::size_t) {
+        std::string_view text = out.view();
+        linesAtFetch.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 1);
+    });
+    korva::detail::scriptTableData(out, c, "[dbo].[T]");
+    EXPECT_EQ(linesAtFetch, (std::vector<std::size_t>{0, 1, 2, 3}));
+    EXPECT_EQ(queries, (std::vector<std::string>{"SELECT [n], [d] FROM [dbo].[T]"}));
+    EXPECT_EQ(out.view(), "-- schema\r\nINSERT INTO [dbo].[T] VALUES (0, 1.0)\r\nINSERT INTO [dbo].[T] VALUES (1, 1.0)\r\n"
+                          "INSERT INTO [dbo].[T] VALUES (2, 1.0)\r\nGO\r\n\r\n");
+}
+
+TEST_F(KorvaTableData, FailuresLeaveNothingOfTheSection) {
+    struct Case {
+        const char* what;
+        std::function<TableDataContext()> make;
+        std::string table;
+        std::int32_t number;
+    };
+    const std::vector<Case> cases = {
+        {"a value without a literal (GetValue)",
+         [&] {
+             return context({{Value::ofInteger(SqlType::Int, 1), Value::ofExact(SqlType::Decimal, "1.0")},
+                             {Value::ofInteger(SqlType::Int, 2), Value::ofExact(SqlType::Decimal, "1;DROP")}});
+         },
+         "[dbo].[T]", korva::status::InvalidArgument},
+        {"the row connection cannot be opened",
+         [&] {
+             TableDataContext c = context({});
+             c.openRowConnection = []() -> std::unique_ptr<sqldmo::RowConnection> {
+                 throw sqldmo::Error(sqldmo::errors::LoginFailed, "Login failed for user 'sa'.");
+             };
+             return c;
+         },
+         "[dbo].[T]", sqldmo::errors::LoginFailed},
+        {"the rows break off",
+         [&] {
+             return context({{Value::ofInteger(SqlType::Int, 1), Value::ofExact(SqlType::Decimal, "1.0")}},
+                            [](std::size_t position) {
+                                if (position == 1) throw sqldmo::Error(sqldmo::errors::ConnectionBroken, "broken");
+                            });
+         },
+         "[dbo].[T]", sqldmo::errors::ConnectionBroken},
+        {"a table the catalogue does not know", [&] { return context({}); }, "[dbo].[Nope]", sqldmo::errors::NotFound},
+    };
+    for (const Case& c : cases) {
+        out.truncate(0);
+        out.append("-- schema\r\n");
+        try {
+            korva::detail::scriptTableData(out, c.make(), c.table);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.source(), "_ScriptTableData") << c.what;
+            EXPECT_EQ(e.number(), c.number) << c.what;
+        }
+        EXPECT_EQ(out.view(), "-- schema\r\n") << c.what;
+    }
+}
+
+TEST_F(KorvaTableData, BuildQuerySQLLeavesOutOnlyWhatCannotBeInserted) {
+    sqldmo::model::Table t;
+    t.name = "X";
+    t.columns = {korvatest::identityColumn("id"), korvatest::column("ts", "timestamp"),
+                 korvatest::computedColumn("c", "(1)"), korvatest::column("img", "image"),
+                 korvatest::column("g", "uniqueidentifier"), korvatest::column("v", "sql_variant"),
+                 korvatest::column("x]y", "text")};
+    sqldmo::model::Column rowversion = korvatest::column("rv", "MyStamp");
+    rowversion.baseType = "timestamp";
+    t.columns.push_back(rowversion);
+    sqldmo::Database& db = server.databases().item("Shop");
+    sqldmo::Table table(db, t);
+    bool identity = false;
+    EXPECT_EQ(korva::detail::buildQuerySQL(table, &identity), "[id], [img], [g], [v], [x]]y]");
+    EXPECT_TRUE(identity);
+
+    t.columns = {korvatest::column("ts", "timestamp")};
+    sqldmo::Table none(db, t);
+    EXPECT_EQ(korva::detail::buildQuerySQL(none, &identity), "");
+    EXPECT_FALSE(identity);
+}
+
+}  // namespace
