@@ -265,12 +265,8 @@ public:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::size_t lineNo = i + 1;
             std::string_view line = lines[i];
-            if (line.find('\0') != std::string_view::npos) {
-                issue(lineNo, "binary data");
-                continue;
-            }
-            if (!isValidUtf8(line)) {
-                issue(lineNo, "not UTF-8 text");
+            if (!isSoundLine(line)) {
+                issue(lineNo, "binary data or text that is not UTF-8");
                 continue;
             }
             line = trim(line);
@@ -288,12 +284,14 @@ public:
                 std::string_view full = line;
                 const bool hex = isHexData(line);
                 while (hex && line.back() == '\\' && i + 1 < lines.size()) {
+                    const std::string_view next = trim(lines[i + 1]);
+                    if (next.empty() || !isSoundLine(next)) break;
                     if (joined.empty()) joined.assign(line.substr(0, line.size() - 1));
                     else joined.pop_back();
-                    line = trim(lines[++i]);
-                    if (line.empty()) break;
-                    joined += line;
+                    joined += next;
                     full = joined;
+                    line = next;
+                    ++i;
                 }
                 value(lineNo, full);
             } else {
@@ -304,11 +302,19 @@ public:
     }
 
 private:
+    // A value line whose data is in one of the hex forms.
     static bool isHexData(std::string_view line)
     {
-        const std::size_t eq = line.find("=hex");
-        return eq != std::string_view::npos;
+        std::string_view rest;
+        if (line.front() == '@') rest = line.substr(1);
+        else if (!parseQuoted(line, rest)) return false;
+        rest = trimLeft(rest);
+        if (rest.empty() || rest.front() != '=') return false;
+        rest = trimLeft(rest.substr(1));
+        return rest.size() >= 3 && equalsFolded(rest.substr(0, 3), "hex");
     }
+
+    static bool isSoundLine(std::string_view line) { return line.find('\0') == std::string_view::npos && isValidUtf8(line); }
 
     void issue(std::size_t line, std::string what) { result_.issues.push_back({line, std::move(what)}); }
 

@@ -48,27 +48,18 @@ TQMDialogKeys::TQMDialogKeys(QWidget* window) : QObject(window), window_(window)
 
 bool TQMDialogKeys::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != window_) return false;
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    if (watched != window_ || event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const int code = key->key();
-    const bool ours = (code == Qt::Key_Escape || code == Qt::Key_F1) &&
-                      (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (event->type() == QEvent::KeyPress) {
-        if (!ours) {
-            armedKey_ = 0;
-            return false;
+    if ((code != Qt::Key_Escape && code != Qt::Key_F1) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if (!key->isAutoRepeat()) {
+        if (code == Qt::Key_Escape) {
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(window_->parentWidget())) sub->close();
+            else window_->close();
+        } else {
+            RequestHelp(HelpContext(window_), window_);
         }
-        if (!key->isAutoRepeat()) armedKey_ = code;
-        return true;
-    }
-    if (!ours || key->isAutoRepeat() || code != armedKey_) return false;
-    armedKey_ = 0;
-    if (code == Qt::Key_Escape) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(window_->parentWidget())) sub->close();
-        else window_->close();
-    } else {
-        RequestHelp(HelpContext(window_), window_);
     }
     return true;
 }

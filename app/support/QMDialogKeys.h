@@ -21,10 +21,11 @@ void RequestHelp(int context, QWidget* window = nullptr);
 void SetHelpContext(QWidget* window, int context);
 int HelpContext(const QWidget* window);
 
-// Event filter for a dialog (or any top-level or MDI child window). Acts on key release, and only
-// for a key whose press reached the window unhandled, so that Escape closing a combo box's list
-// or ending an edit does not close the dialog as well. The press itself is taken, so the window
-// does not act twice.
+// Event filter for a dialog (or any top-level or MDI child window). It acts on the key press
+// when the press reaches the window unhandled, so that Escape closing a combo box's list or
+// cancelling an edit does not close the dialog as well. (Key releases cannot be used: the focused
+// field usually takes them and they never reach the window.) The press is taken, so the window
+// does not act on it twice; a held key does not repeat the action.
 class TQMDialogKeys : public QObject {
     Q_OBJECT
 public:
@@ -38,7 +39,6 @@ protected:
 
 private:
     QWidget* window_;
-    int armedKey_ = 0;
 };
 
 }  // namespace tavil

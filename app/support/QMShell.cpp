@@ -26,27 +26,61 @@ bool openWithDesktop(const QUrl& url) { return url.isValid() && QDesktopServices
 
 }  // namespace
 
+QStringList SplitParameters(const QString& parameters)
+{
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    for (qsizetype i = 0; i < parameters.size(); ++i) {
+        const QChar c = parameters[i];
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            if (inArgument) arguments << current;
+            current.clear();
+            inArgument = false;
+            continue;
+        }
+        inArgument = true;
+        if (c == QLatin1Char('\'')) {
+            const qsizetype end = parameters.indexOf(QLatin1Char('\''), i + 1);
+            current += parameters.mid(i + 1, end < 0 ? -1 : end - i - 1);
+            i = end < 0 ? parameters.size() : end;
+        } else if (c == QLatin1Char('"')) {
+            for (++i; i < parameters.size() && parameters[i] != QLatin1Char('"'); ++i) {
+                if (parameters[i] == QLatin1Char('\\') && i + 1 < parameters.size() &&
+                    (parameters[i + 1] == QLatin1Char('"') || parameters[i + 1] == QLatin1Char('\\')))
+                    ++i;
+                current += parameters[i];
+            }
+        } else if (c == QLatin1Char('\\') && i + 1 < parameters.size()) {
+            current += parameters[++i];
+        } else {
+            current += c;
+        }
+    }
+    if (inArgument) arguments << current;
+    return arguments;
+}
+
 int ShellOpen(const QString& file, const QString& parameters, const QString& folder)
 {
     try {
         if (file.isEmpty()) return seFileNotFound;
         if (!folder.isEmpty() && !QFileInfo(folder).isDir()) return sePathNotFound;
-        if (hasUrlScheme(file) && !file.startsWith(QLatin1Char('/')))
-            return openWithDesktop(QUrl(file)) ? seOk : seNoAssociation;
-
         // A relative name is looked for in the working folder, then (for a bare program name)
-        // on PATH.
-        QString path;
+        // on PATH. What names a scheme and no file is an address.
         const QDir base = folder.isEmpty() ? QDir::current() : QDir(folder);
-        if (QFileInfo::exists(base.absoluteFilePath(file))) path = base.absoluteFilePath(file);
-        else if (!file.contains(QLatin1Char('/'))) path = QStandardPaths::findExecutable(file);
-        if (path.isEmpty()) return file.contains(QLatin1Char('/')) && !QFileInfo(QFileInfo(base.absoluteFilePath(file)).absolutePath()).isDir()
-                                       ? sePathNotFound
-                                       : seFileNotFound;
+        QString path = base.absoluteFilePath(file);
+        if (hasUrlScheme(file) && !QFileInfo::exists(path)) return openWithDesktop(QUrl(file)) ? seOk : seNoAssociation;
+        if (!QFileInfo::exists(path)) {
+            if (file.contains(QLatin1Char('/')))
+                return QFileInfo(QFileInfo(path).absolutePath()).isDir() ? seFileNotFound : sePathNotFound;
+            path = QStandardPaths::findExecutable(file);
+            if (path.isEmpty()) return seFileNotFound;
+        }
 
         const QFileInfo info(path);
         if (info.isFile() && info.isExecutable()) {
-            const QStringList arguments = QProcess::splitCommand(parameters);
+            const QStringList arguments = SplitParameters(parameters);
             return QProcess::startDetached(info.absoluteFilePath(), arguments, folder) ? seOk : seAccessDenied;
         }
         if (!info.isReadable()) return seAccessDenied;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavil {
 
@@ -16,11 +17,16 @@ enum TQMShellResult : int {
 };
 
 // Opens `file`: a program (an executable file, or a name found on PATH) is started detached with
-// the parameters (split as a shell would, quotes honoured) in the working folder; a document,
+// the parameters (split by SplitParameters) in the working folder; a document,
 // folder or address ("https://...", "mailto:...") is handed to the desktop's default
 // application, and then the parameters are ignored. Empty texts mean none. Returns seOk, or the
 // failure's code.
 int ShellOpen(const QString& file, const QString& parameters = QString(), const QString& folder = QString());
+
+// Splits a parameter text into arguments as a POSIX shell does, without expanding anything:
+// blanks separate; '...' is taken literally; in "..." a backslash escapes " and \ only; outside
+// quotes a backslash escapes the next character. An unterminated quote runs to the end.
+QStringList SplitParameters(const QString& parameters);
 
 // Does nothing for an empty address; otherwise prefixes "http://" when the address names no
 // scheme of its own ("https://...", "ftp://...", "mailto:..." are kept), and opens it. The result

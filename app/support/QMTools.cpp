@@ -55,9 +55,8 @@ QStringList mountPoints()
     QStringList points;
     QFile file(QStringLiteral("/proc/self/mountinfo"));
     if (!file.open(QIODevice::ReadOnly)) return points;
-    // Files under /proc report no size: read line by line until the end.
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
+    // Files under /proc report no size (atEnd() is true at once): read to the end of the data.
+    for (const QByteArray& line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         if (fields.size() > 4) points << unescapeMountPath(fields[4]);
     }
