@@ -145,13 +145,15 @@ void writeFixture(const std::string& path, long rows) {
     });
 }
 
+// The SQLite table that holds the rows: the table's own where the file has one per table, else
+// the shared "rows" (the fixture has a single user table, so both hold exactly its rows).
 std::string rowTableName(const std::string& path) {
     sqlite3* db = nullptr;
-    std::string name;
+    std::string name = "rows";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt* st = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT row_table FROM objects WHERE name = 'Big'", -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
+            sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
             name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
         sqlite3_finalize(st);
     }
