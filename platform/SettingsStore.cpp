@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -253,27 +254,56 @@ Outcome apply(SettingsKey& root, const Op& op)
     return Outcome::Failed;
 }
 
-// Reads the file into a new tree. A damaged file is kept aside when `repair` (the caller holds
-// the lock); the caller then writes a good one.
-std::unique_ptr<SettingsKey> readTree(SettingsStore::State& s, bool repair, FileIdentity& identity, bool& damaged)
+// The file a settings path names: a symbolic link (settings kept with the user's other dotfiles)
+// is followed, so that writing replaces the file it points to and not the link.
+std::string realFile(const std::string& path)
 {
-    auto tree = std::make_unique<SettingsKey>();
-    FileContents file = readFile(s.path);
-    identity = file.identity;
-    damaged = false;
-    if (!file.exists) return tree;
-    const RegParseResult parsed = parseRegText(file.text, s.rootName, *tree);
-    damaged = file.truncated || parsed.damaged();
-    if (damaged && repair) {
-        const std::string aside = asideName(s.path);
-        if (::rename(s.path.c_str(), aside.c_str()) == 0) {
-            s.damagedCopy = aside;
-            identity = {};
-        } else {
-            damaged = false;  // could not keep it aside: leave it alone rather than overwrite it
-        }
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string out = resolved;
+    std::free(resolved);
+    return out;
+}
+
+struct ReadResult {
+    std::unique_ptr<SettingsKey> tree = std::make_unique<SettingsKey>();
+    FileIdentity identity;
+    bool damaged = false;
+    std::string file;   // the file read (links followed)
+    std::string aside;  // where the damaged file was moved; empty when it was not
+};
+
+// Reads the file into a new tree. With `repair` (the caller holds the lock) a damaged file is
+// moved aside; the caller then writes a good one, or moves it back when it cannot.
+ReadResult readTree(SettingsStore::State& s, bool repair)
+{
+    ReadResult r;
+    r.file = realFile(s.path);
+    const std::string& file = r.file;
+    FileContents contents = readFile(file);
+    r.identity = contents.identity;
+    if (!contents.exists) return r;
+    const RegParseResult parsed = parseRegText(contents.text, s.rootName, *r.tree);
+    r.damaged = contents.truncated || parsed.damaged();
+    if (r.damaged && repair) {
+        const std::string aside = asideName(file);
+        if (::rename(file.c_str(), aside.c_str()) == 0) r.aside = aside;
     }
-    return tree;
+    return r;
+}
+
+// Writes the tree in place of a damaged file moved aside by readTree; moves the damaged file back
+// when the good one cannot be written, so that nothing is lost.
+bool replaceDamaged(SettingsStore::State& s, const ReadResult& r, const SettingsKey& tree)
+{
+    if (writeAtomically(r.file, formatRegText(tree, s.rootName))) {
+        s.damagedCopy = r.aside;
+        return true;
+    }
+    ::rename(r.aside.c_str(), r.file.c_str());
+    return false;
 }
 
 // Reads the file (again) and replays the changes not yet written.
@@ -281,13 +311,11 @@ void load(SettingsStore::State& s)
 {
     const bool folderExists = ::access(folderOf(s.path).c_str(), F_OK) == 0;
     FileLock lock(s.path, false);
-    FileIdentity identity;
-    bool damaged = false;
-    auto tree = readTree(s, folderExists && lock.locked(), identity, damaged);
-    if (damaged && writeAtomically(s.path, formatRegText(*tree, s.rootName))) identity = identityOf(s.path);
-    for (const Op& op : s.pending) apply(*tree, op);
-    s.root = std::move(tree);
-    s.identity = identity;
+    ReadResult r = readTree(s, folderExists && lock.locked());
+    if (!r.aside.empty() && replaceDamaged(s, r, *r.tree)) r.identity = identityOf(s.path);
+    for (const Op& op : s.pending) apply(*r.tree, op);
+    s.root = std::move(r.tree);
+    s.identity = r.identity;
     s.loaded = true;
 }
 
@@ -302,18 +330,17 @@ bool persist(SettingsStore::State& s)
     if (s.batchDepth > 0 || s.pending.empty()) return true;
     FileLock lock(s.path, true);
     if (!lock.locked()) return false;
-    FileIdentity identity;
-    bool damaged = false;
-    auto tree = readTree(s, true, identity, damaged);
-    for (const Op& op : s.pending) apply(*tree, op);
-    const bool written = writeAtomically(s.path, formatRegText(*tree, s.rootName));
-    s.root = std::move(tree);
+    ReadResult r = readTree(s, true);
+    for (const Op& op : s.pending) apply(*r.tree, op);
+    const bool written = r.aside.empty() ? writeAtomically(r.file, formatRegText(*r.tree, s.rootName))
+                                         : replaceDamaged(s, r, *r.tree);
+    s.root = std::move(r.tree);
     s.loaded = true;
     if (written) {
         s.pending.clear();
         s.identity = identityOf(s.path);
     } else {
-        s.identity = identity;
+        s.identity = r.identity;
     }
     return written;
 }
@@ -324,7 +351,8 @@ bool persist(SettingsStore::State& s)
 
 namespace {
 std::mutex g_hivesMutex;
-std::array<std::unique_ptr<SettingsStore>, 3> g_hives;
+// Never destroyed: code running at exit may still read its settings.
+auto& g_hives = *new std::array<std::unique_ptr<SettingsStore>, 3>();
 }  // namespace
 
 SettingsStore& SettingsStore::hive(Hive which)

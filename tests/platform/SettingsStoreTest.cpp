@@ -20,6 +20,8 @@ using testing::readAll;
 using testing::writeAll;
 using Names = std::vector<std::string>;
 
+const std::string kGood = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\K]\n\"a\"=\"1\"\n\"b\"=dword:00000002\n";
+
 class SettingsStoreTest : public ::testing::Test {
 protected:
     std::string file() const { return dir.file("local-machine.reg"); }
@@ -256,8 +258,6 @@ TEST_P(SettingsStoreDamaged, ReadsWhatItCanKeepsTheFileAsideAndWritesAGoodOne)
     EXPECT_TRUE(r->damagedCopy().empty());  // the good file is read without complaint
 }
 
-const std::string kGood = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\K]\n\"a\"=\"1\"\n\"b\"=dword:00000002\n";
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsStoreDamaged,
     ::testing::Values(DamagedCase{"Empty", "", {}},
@@ -265,6 +265,30 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedCase{"Binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\x00\x01", 14), {}},
                       DamagedCase{"HandWrittenWithErrors", kGood + "\"c\"=\"unterminated\nnonsense line\n\"d\"=\"4\"\n", {"a", "b", "d"}}),
     [](const ::testing::TestParamInfo<DamagedCase>& p) { return std::string(p.param.name); });
+
+TEST_F(SettingsStoreTest, AHugeFileIsReadUpToALimitAndKeptAside)
+{
+    writeAll(file(), kGood);
+    // Far beyond any settings file: the rest is a hole of zero bytes.
+    const std::uintmax_t size = 80u << 20;
+    std::filesystem::resize_file(file(), size);
+    auto s = open();
+    EXPECT_EQ(s->valueNames("K"), (Names{"a", "b"}));
+    ASSERT_FALSE(s->damagedCopy().empty());
+    EXPECT_EQ(std::filesystem::file_size(s->damagedCopy()), size);
+    EXPECT_LT(std::filesystem::file_size(file()), 1000u);
+}
+
+TEST_F(SettingsStoreTest, AFileKeptElsewhereThroughALinkStaysThere)
+{
+    const std::string real = dir.file("dotfiles-settings.reg");
+    writeAll(real, kGood);
+    std::filesystem::create_symlink(real, file());
+    auto s = open();
+    EXPECT_TRUE(s->writeString("K", "c", "3"));
+    EXPECT_TRUE(std::filesystem::is_symlink(file()));
+    EXPECT_NE(readAll(real).find("\"c\"=\"3\""), std::string::npos);
+}
 
 TEST_F(SettingsStoreTest, ValuesOfTypesItDoesNotUseSurviveRewriting)
 {
