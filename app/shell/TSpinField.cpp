@@ -2,6 +2,7 @@
 #include "app/shell/TSpinField.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace tavil {
 
@@ -15,9 +16,15 @@ TSpinField::TSpinField(int minimum, int maximum, QWidget* parent) : QSpinBox(par
 
 int TSpinField::Corrected(const QString& text, int minimum, int maximum)
 {
+    const QString t = text.trimmed();
     bool ok = false;
-    const qlonglong v = text.trimmed().toLongLong(&ok);
-    if (!ok) return minimum;
+    const qlonglong v = t.toLongLong(&ok);
+    if (!ok) {
+        // Digits too many for a number type are still a number beyond the range.
+        static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+        if (digits.match(t).hasMatch()) return t.startsWith(u'-') ? minimum : maximum;
+        return minimum;
+    }
     if (v > maximum) return maximum;
     if (v < minimum) return minimum;
     return static_cast<int>(v);

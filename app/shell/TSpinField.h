@@ -15,6 +15,8 @@ public:
     // range its nearest bound, any other number itself.
     static int Corrected(const QString& text, int minimum, int maximum);
 
+    QLineEdit* Edit() const { return lineEdit(); }
+
     // Applies the rule to the current text and shows the result.
     void ApplyRule();
 

@@ -120,6 +120,9 @@ TVELKMain::TVELKMain(QStringList commandLineFiles, TServerAvailability availabil
     mdi_->setObjectName(QStringLiteral("MDIClient"));
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing the active child activates the one below it, and Next and Previous walk the
+    // windows from front to back.
+    mdi_->setActivationOrder(QMdiArea::StackingOrder);
     setCentralWidget(mdi_);
 
     createActions();
@@ -621,7 +624,7 @@ TCommandFileChild* TVELKMain::OpenCommandFile(const QString& path)
         throw EQMException(notFound(path), EQMException::Warning);
     }
     for (TShellChild* c : Children()) {
-        if (auto* cmd = dynamic_cast<TCommandFileChild*>(c); cmd && SameNameAscii(cmd->FilePath(), path)) {
+        if (auto* cmd = dynamic_cast<TCommandFileChild*>(c); cmd && SameFile(cmd->FilePath(), path)) {
             bringToFront(subWindowOf(cmd));
             return cmd;
         }
@@ -639,7 +642,7 @@ TScriptChild* TVELKMain::OpenScript(const QString& path)
     // A missing script stays in its recent list.
     if (!FileExistsSafe(path)) throw EQMException(notFound(path), EQMException::Warning);
     for (TShellChild* c : Children()) {
-        if (auto* s = dynamic_cast<TScriptChild*>(c); s && SameNameAscii(s->FilePath(), path)) {
+        if (auto* s = dynamic_cast<TScriptChild*>(c); s && SameFile(s->FilePath(), path)) {
             bringToFront(subWindowOf(s));
             return s;
         }

@@ -6,6 +6,7 @@
 #include "app/support/QMRegistry.h"
 #include "tests/shell/TempStore.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace tavil {
@@ -202,6 +203,22 @@ TEST(CommandLine, FirstFiveArgumentsDistinctAfterAsciiUpperCasing)
         {{"tavil", "--help"}, {"--help"}},
     };
     for (const auto& c : cases) EXPECT_EQ(CollectCommandLineFiles(c.args), c.files) << c.args.join(u' ').toStdString();
+}
+
+TEST(CommandLine, SameFileByIdentityElseByAsciiName)
+{
+    test::TempStore store;
+    const QString a = store.path() + QStringLiteral("/Orders.qvx");
+    const QString b = store.path() + QStringLiteral("/ORDERS.qvx");
+    for (const QString& p : {a, b}) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_TRUE(SameFile(a, store.path() + QStringLiteral("/./Orders.qvx")));
+    EXPECT_FALSE(SameFile(a, b));
+    // Names that cannot be examined fall back to the name rule.
+    EXPECT_TRUE(SameFile(QStringLiteral("/gone/a.qvx"), QStringLiteral("/GONE/A.QVX")));
+    EXPECT_FALSE(SameFile(QStringLiteral("/gone/a.qvx"), QStringLiteral("/gone/b.qvx")));
 }
 
 }  // namespace

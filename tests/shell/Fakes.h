@@ -52,7 +52,10 @@ public:
     bool CanUndo() const override { return edit->hasFocus() && edit->isUndoAvailable(); }
     bool CanCutCopy() const override { return edit->hasFocus() && edit->hasSelectedText(); }
     bool CanPaste() const override { return edit->hasFocus() || combo->hasFocus(); }
-    bool CanDelete() const override { return edit->hasFocus() && !edit->text().isEmpty(); }
+    bool CanDelete() const override
+    {
+        return (edit->hasFocus() && !edit->text().isEmpty()) || (combo->hasFocus() && !combo->currentText().isEmpty());
+    }
     bool CanSelectAll() const override { return CanDelete() || (list->hasFocus() && list->topLevelItemCount() > 0); }
 
     bool SaveFile() override

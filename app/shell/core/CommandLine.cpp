@@ -1,6 +1,9 @@
 // Command-line file names.
 #include "app/shell/core/CommandLine.h"
 
+#include <QFile>
+#include <sys/stat.h>
+
 namespace tavil {
 
 QString AsciiUpper(const QString& text)
@@ -12,6 +15,14 @@ QString AsciiUpper(const QString& text)
 }
 
 bool SameNameAscii(const QString& a, const QString& b) { return AsciiUpper(a) == AsciiUpper(b); }
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return SameNameAscii(a, b);
+}
 
 QStringList CollectCommandLineFiles(const QStringList& arguments)
 {
