@@ -131,6 +131,13 @@ void ScriptBuilder::plan(const std::vector<ObjectRef>& chosen) {
 
     planned_.clear();
     planned_.reserve(list.size());
+    plannedIndex_.reserve(list.size());
+    createEntry_.reserve(list.size());
+    dropEntry_.reserve(sw_.drops ? list.size() : 0);
+    tableParts_.reserve(list.size());
+    // Roughly a dozen entries per table at most (the table, its parts, its drops).
+    creates.reserve(list.size() * 6);
+    drops.reserve(sw_.drops ? list.size() * 3 : 0);
     for (std::size_t i : order) {
         PlannedObject p;
         p.ref = list[i];
