@@ -28,7 +28,9 @@ std::string scriptOf(const std::shared_ptr<model::Database>& db, std::int32_t ty
 std::size_t once(const std::string& script, const std::string& text) {
     std::size_t at = script.find(text);
     EXPECT_NE(at, std::string::npos) << "missing: " << text;
-    if (at != std::string::npos) EXPECT_EQ(script.find(text, at + 1), std::string::npos) << "twice: " << text;
+    if (at != std::string::npos) {
+        EXPECT_EQ(script.find(text, at + 1), std::string::npos) << "twice: " << text;
+    }
     return at;
 }
 
@@ -201,7 +203,9 @@ TEST(ScriptOrder, RandomDatabasesAreOrderedByTheirDependencies) {
             std::size_t add = once(s, fkAdd(fk.name));
             EXPECT_GT(add, once(s, tableCreate(t.name)));
             EXPECT_GT(add, once(s, "CONSTRAINT [PK_" + fk.referencedTable + "] PRIMARY KEY"));
-            if (fk.referencedTable != t.name) EXPECT_LT(once(s, fkDrop(fk.name)), once(s, tableDrop(fk.referencedTable)));
+            if (fk.referencedTable != t.name) {
+                EXPECT_LT(once(s, fkDrop(fk.name)), once(s, tableDrop(fk.referencedTable)));
+            }
             for (const auto& tr : t.triggers) {
                 std::size_t at = once(s, "CREATE TRIGGER " + tr.name + " ");
                 EXPECT_GT(at, once(s, tableCreate(t.name)));

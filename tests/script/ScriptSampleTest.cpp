@@ -53,8 +53,9 @@ TEST(ScriptSample, ObjectsFollowWhatTheyUse) {
                 auto u = where.find(dep);
                 if (u == where.end() || dep == o.id) continue;
                 EXPECT_LT(u->second.first, where[o.id].first) << o.name << " uses " << dep;
-                if (u->second.second != std::string::npos && where[o.id].second != std::string::npos)
+                if (u->second.second != std::string::npos && where[o.id].second != std::string::npos) {
                     EXPECT_GT(u->second.second, where[o.id].second) << o.name << " dropped after " << dep;
+                }
             }
         };
         // Views and inline functions must follow what they use; procedures may not (they
@@ -66,7 +67,9 @@ TEST(ScriptSample, ObjectsFollowWhatTheyUse) {
             for (const auto& fk : t.foreignKeys) {
                 std::size_t add = at(s, "ADD CONSTRAINT " + q::identifier(fk.name) + " FOREIGN KEY");
                 EXPECT_GT(add, where[t.id].first);
-                if (where.count(fk.referencedTableId)) EXPECT_GT(add, where[fk.referencedTableId].first);
+                if (where.count(fk.referencedTableId)) {
+                    EXPECT_GT(add, where[fk.referencedTableId].first);
+                }
             }
         EXPECT_EQ(s.find("Dependency loop"), std::string::npos) << db->name;
     }
