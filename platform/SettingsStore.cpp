@@ -272,11 +272,14 @@ struct ReadResult {
     FileIdentity identity;
     bool damaged = false;
     std::string file;   // the file read (links followed)
-    std::string aside;  // where the damaged file was moved; empty when it was not
+    std::string aside;  // where a damaged file is kept; empty when it is not
+    bool asideIsLink = false;  // kept as a second name of the same file, which stays in place
 };
 
 // Reads the file into a new tree. With `repair` (the caller holds the lock) a damaged file is
-// moved aside; the caller then writes a good one, or moves it back when it cannot.
+// kept aside; the caller then writes a good one, or undoes that when it cannot. The damaged file
+// gets a second name (a hard link) so that, until the good file is renamed over it, other
+// processes still read what they read before; where links are not possible it is renamed.
 ReadResult readTree(SettingsStore::State& s, bool repair)
 {
     ReadResult r;
@@ -289,20 +292,26 @@ ReadResult readTree(SettingsStore::State& s, bool repair)
     r.damaged = contents.truncated || parsed.damaged();
     if (r.damaged && repair) {
         const std::string aside = asideName(file);
-        if (::rename(file.c_str(), aside.c_str()) == 0) r.aside = aside;
+        if (::link(file.c_str(), aside.c_str()) == 0) {
+            r.aside = aside;
+            r.asideIsLink = true;
+        } else if (::rename(file.c_str(), aside.c_str()) == 0) {
+            r.aside = aside;
+        }
     }
     return r;
 }
 
-// Writes the tree in place of a damaged file moved aside by readTree; moves the damaged file back
-// when the good one cannot be written, so that nothing is lost.
+// Writes the tree in place of a damaged file kept aside by readTree; when the good one cannot be
+// written, the damaged file stays where it was, so that nothing is lost.
 bool replaceDamaged(SettingsStore::State& s, const ReadResult& r, const SettingsKey& tree)
 {
     if (writeAtomically(r.file, formatRegText(tree, s.rootName))) {
         s.damagedCopy = r.aside;
         return true;
     }
-    ::rename(r.aside.c_str(), r.file.c_str());
+    if (r.asideIsLink) ::unlink(r.aside.c_str());
+    else ::rename(r.aside.c_str(), r.file.c_str());
     return false;
 }
 
@@ -332,8 +341,10 @@ bool persist(SettingsStore::State& s)
     if (!lock.locked()) return false;
     ReadResult r = readTree(s, true);
     for (const Op& op : s.pending) apply(*r.tree, op);
-    const bool written = r.aside.empty() ? writeAtomically(r.file, formatRegText(*r.tree, s.rootName))
-                                         : replaceDamaged(s, r, *r.tree);
+    // A damaged file that could not be kept aside is never overwritten.
+    const bool written = !r.aside.empty() ? replaceDamaged(s, r, *r.tree)
+                         : !r.damaged     ? writeAtomically(r.file, formatRegText(*r.tree, s.rootName))
+                                          : false;
     s.root = std::move(r.tree);
     s.loaded = true;
     if (written) {
