@@ -112,9 +112,14 @@ struct LeftOut {
 
 LeftOut leftOutFor70(const model::Table& t, bool only70) {
     LeftOut l;
-    if (only70)
-        for (const auto& c : t.columns)
-            if (!typeMissingIn70(c).empty()) l.names.push_back(foldName(c.name));
+    if (!only70) return l;
+    for (const auto& c : t.columns)
+        if (!typeMissingIn70(c).empty()) l.names.push_back(foldName(c.name));
+    // A computed column over a column left out goes too (computed columns cannot nest).
+    const std::size_t typed = l.names.size();
+    for (const auto& c : t.columns)
+        if (c.isComputed() && typed > 0 && LeftOut{{l.names.begin(), l.names.begin() + static_cast<std::ptrdiff_t>(typed)}}.mentionedIn(c.computedText))
+            l.names.push_back(foldName(c.name));
     return l;
 }
 
@@ -161,6 +166,11 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
                 e.comment += "-- Left out for SQL Server 7.0, which has no " + std::string(missing) + ": column " +
                              quote::commentText(quote::identifier(c.name)) +
                              ", with the keys, indexes and constraints on it." + nl_;
+                continue;
+            }
+            if (c.isComputed() && leftOut.has(c.name)) {
+                e.comment += "-- Left out for SQL Server 7.0: computed column " + quote::commentText(quote::identifier(c.name)) +
+                             ", which uses a column left out above." + nl_;
                 continue;
             }
             largeObjects = largeObjects || isLargeObject(c);

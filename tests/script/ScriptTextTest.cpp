@@ -315,7 +315,8 @@ TEST(ScriptText, Only70LeavesOutWhatSqlServer70LacksWithAComment) {
     auto a = table(1, "A", {column("id", "int", 0, false)});
     a.primaryKey = primaryKey("PK_A", {"id"});
     auto b = table(2, "B", {column("id", "int", 0, false), column("big", "bigint"), column("name", "varchar", 10),
-                            column("a", "int")});
+                            column("a", "int"), column("twice", "int")});
+    b.columns[4].computedText = "([Big] * 2)";
     b.columns[2].collation = "Latin1_General_BIN";
     b.properties = {{"MS_Description", Value::ofText(SqlType::NVarChar, "x")}};
     model::Index ix;
@@ -339,6 +340,7 @@ TEST(ScriptText, Only70LeavesOutWhatSqlServer70LacksWithAComment) {
               "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[B]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)\n"
               "drop table [dbo].[B]\nGO\n\n"
               "-- Left out for SQL Server 7.0, which has no bigint: column [big], with the keys, indexes and constraints on it.\n"
+              "-- Left out for SQL Server 7.0: computed column [twice], which uses a column left out above.\n"
               "-- Left out for SQL Server 7.0, which has no column collations: the COLLATE clauses.\n"
               "CREATE TABLE [dbo].[B] (\n\t[id] [int] NOT NULL,\n\t[name] [varchar] (10) NULL,\n\t[a] [int] NULL\n)\nGO\n\n"
               "-- Left out for SQL Server 7.0, which has no extended properties: those of Table [dbo].[B].\n\n"
