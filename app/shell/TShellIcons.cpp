@@ -329,6 +329,22 @@ QPixmap render(const Draw& draw, int size)
 
 }  // namespace
 
+QIcon ProgramIcon()
+{
+    static const QIcon icon = [] {
+        const Draw draw = [](QPainter& p) {
+            cylinder(p, QRectF(1, 4.5, 9, 10.5), kFolder);
+            page(p, 7, 1, 8, 10);
+            p.setPen(pen(kBlue, 1));
+            for (int i = 0; i < 3; ++i) p.drawLine(QPointF(8.5, 5 + i * 2), QPointF(13, 5 + i * 2));
+        };
+        QIcon i;
+        for (int size : {16, 32, 48, 64}) i.addPixmap(render(draw, size));
+        return i;
+    }();
+    return icon;
+}
+
 QIcon ShellIcon(const QString& actionName)
 {
     static QHash<QString, QIcon> cache;

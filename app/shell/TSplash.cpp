@@ -64,11 +64,13 @@ QPixmap SplashPicture()
 
     // A sheet of script coming out of a database.
     p.save();
-    p.translate(300, 44);
+    p.translate(292, 40);
     p.rotate(6);
     p.setPen(QPen(QColor(40, 60, 90), 1));
     p.setBrush(QColor(255, 255, 255, 235));
-    p.drawRoundedRect(QRectF(0, 0, 150, 160), 4, 4);
+    const QRectF sheet(0, 0, 172, 160);
+    p.drawRoundedRect(sheet, 4, 4);
+    p.setClipRect(sheet.adjusted(4, 4, -4, -4));
     QFont mono(QStringLiteral("monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     mono.setPixelSize(9);
@@ -88,7 +90,7 @@ QPixmap SplashPicture()
     }
     p.restore();
 
-    cylinder(p, QRectF(228, 120, 70, 92), QColor(232, 192, 74));
+    cylinder(p, QRectF(222, 126, 62, 84), QColor(232, 192, 74));
 
     // Title.
     QFont title(QApplication::font());

@@ -1,6 +1,7 @@
 // The start-up steps in order, the single-instance rule, and shutdown.
 #include "app/shell/TStartup.h"
 
+#include "app/shell/TShellIcons.h"
 #include "app/shell/TSplash.h"
 #include "app/shell/TVELKMain.h"
 #include "app/shell/core/CommandLine.h"
@@ -55,7 +56,8 @@ int RunProgram(int& argc, char** argv, const TStartupChecks& checks)
     QApplication::setApplicationDisplayName(record.FullName);
     QApplication::setApplicationName(QStringLiteral("tavil"));
     QApplication::setApplicationVersion(record.Version);
-    if (!record.Icon.isEmpty()) QApplication::setWindowIcon(QIcon(record.Icon));
+    QIcon icon(record.Icon);
+    QApplication::setWindowIcon(icon.isNull() || icon.availableSizes().isEmpty() ? ProgramIcon() : icon);
     {
         // Dialogs are laid out for an 8-point font.
         QFont font = QApplication::font();

@@ -29,6 +29,9 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -104,6 +107,40 @@ int dockOf(Qt::ToolBarArea area)
     case Qt::RightToolBarArea: return DockRight;
     default: return DockTop;
     }
+}
+
+// Toolbars with narrow separators and no gaps between buttons.
+class CompactToolbarStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        switch (metric) {
+        case PM_ToolBarSeparatorExtent: return 5;
+        case PM_ToolBarItemSpacing: return 0;
+        case PM_ToolBarItemMargin: return 0;
+        case PM_ToolBarFrameWidth: return 1;
+        default: return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        QSize s = QProxyStyle::sizeFromContents(type, option, size, widget);
+        // 16-pixel icons on 22-pixel buttons, as toolbars of this kind usually have.
+        if (type == CT_ToolButton) s.setWidth(std::max(size.width() + 6, s.width() - 2));
+        return s;
+    }
+};
+
+QStyle* compactToolbarStyle()
+{
+    // Owned by the application, so that it outlives every toolbar.
+    static QPointer<CompactToolbarStyle> style;
+    if (!style) {
+        style = new CompactToolbarStyle;
+        style->setParent(qApp);
+    }
+    return style;
 }
 
 }  // namespace
@@ -275,6 +312,9 @@ void TVELKMain::createToolbars()
         auto* tb = new QToolBar(QString::fromLatin1(title), this);
         tb->setObjectName(QString::fromLatin1(objectName));
         tb->setIconSize(QSize(16, 16));
+        // Compact rows, so that the Standard and Script toolbars share the first row at the
+        // window's initial width.
+        tb->setStyle(compactToolbarStyle());
         return tb;
     };
     auto add = [this](QToolBar* tb, std::initializer_list<const char*> names) {
@@ -317,6 +357,9 @@ void TVELKMain::createToolbars()
         if (ShellHooks().FillExternalToolsMenu) RunGuarded([this] { ShellHooks().FillExternalToolsMenu(popExternal_); });
     });
     split(tbTools_, act("actToolsExternalConfigure"), popExternal_);
+
+    for (QToolBar* tb : {tbStandard_, tbScript_, tbTools_})
+        for (QToolButton* b : tb->findChildren<QToolButton*>()) b->setStyle(compactToolbarStyle());
 
     addToolBar(Qt::TopToolBarArea, tbStandard_);
     addToolBar(Qt::TopToolBarArea, tbScript_);
