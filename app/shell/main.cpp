@@ -6,10 +6,23 @@
 #ifdef TAVIL_HAVE_RUNS
 #include "app/runs/TScripter.h"
 #endif
+#ifdef TAVIL_HAVE_CATALOGUE
+#include "app/catalogue/TDMOServer.h"
+
+#include <memory>
+#endif
 
 int main(int argc, char** argv)
 {
     tavil::TStartupChecks checks;
+#ifdef TAVIL_HAVE_CATALOGUE
+    // The one catalogue access object of the process, made during start-up.
+    static std::unique_ptr<tavil::TDMOInterface> dmo;
+    checks.DmoAvailable = [] {
+        dmo = std::make_unique<tavil::TDMOInterface>();
+        return dmo->Available;
+    };
+#endif
 #ifdef TAVIL_HAVE_RUNS
     checks.AdoAvailable = [] { return tavil::IsAdoInstalled(); };
     checks.ScripterAvailable = [] { return tavil::IsScripterInstalled(); };

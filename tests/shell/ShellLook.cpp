@@ -1,5 +1,6 @@
 // Draws the shell's windows and dialogs into PNG files, to look at them as a user would:
 //   xvfb-run -a shell_look OUTPUT_FOLDER
+// or a picture of whatever is on the screen:  shell_look --screen FILE.png
 #include "app/runs/dialog/TProgressDlg.h"
 #include "app/shell/TOptionsDlg.h"
 #include "app/shell/TShellIcons.h"
@@ -47,6 +48,10 @@ void saveScreen(const QString& name)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // "--screen FILE": only a picture of the whole screen, for looking at the program itself.
+    if (app.arguments().value(1) == QLatin1String("--screen")) {
+        return QGuiApplication::primaryScreen()->grabWindow(0).save(app.arguments().value(2)) ? 0 : 1;
+    }
     out = app.arguments().value(1, QStringLiteral("."));
     QDir().mkpath(out);
     test::TempStore store;
