@@ -51,6 +51,7 @@ public:
         try {
             Checks();
         } catch (const std::exception& e) {
+            if (const auto* q = dynamic_cast<const EQMException*>(&e)) result_.AbortDetails = q->Details;
             Abort(ErrorText(e));
         } catch (...) {
             Abort(QStringLiteral("Unexpected error."));

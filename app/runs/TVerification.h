@@ -38,6 +38,7 @@ private:
 struct TVerificationResult {
     int ErrorCount = 0;
     bool Aborted = false;  // a check could not be made (no connection, no database ...)
+    QString AbortDetails;  // the underlying error behind an abort, which the report leaves out
 };
 
 // Runs every check and writes the whole report, the closing description and the summary

@@ -119,6 +119,7 @@ TEST_F(Verification, AnUnreachableServerAbortsAfterTheConnectionLine)
     const auto result = tavil::Verify(*c, out);
     EXPECT_TRUE(result.Aborted);
     EXPECT_EQ(result.ErrorCount, 1);
+    EXPECT_TRUE(result.AbortDetails.contains("nowhere.snapshot")) << result.AbortDetails.toStdString();
     EXPECT_EQ(out.lines, (QStringList{"Verifying Server connection... ",
                                       "Error: Unable to open '" + server + "' SQL Server.", "",
                                       "1 error(s) found in command file."}));
