@@ -104,6 +104,8 @@ int RunProgram(int& argc, char** argv, const TStartupChecks& checks)
     // 14. The main window.
     auto main = std::make_unique<TVELKMain>(files, availability);
     main->show();
+    main->raise();
+    main->activateWindow();
 
     // 15. The event loop runs until the main window has closed.
     const int status = QApplication::exec();

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace tavil;
@@ -107,6 +108,47 @@ private slots:
         }, result);
         QVERIFY(!ok);
         QVERIFY(result.isEmpty());
+    }
+
+    void animationPlaysOnlyWhileBusyAndOnlyWhenTheFileIsThere()
+    {
+        test::TempStore store;
+        QTemporaryDir folder;
+        TProgressDlg::SetAnimationFolder(folder.path());
+        const auto run = [](bool& visibleWhileBusy, int& topWhileBusy, bool& visibleAfter) {
+            TProgressDlg dlg;
+            dlg.PrepareGeneration(QStringLiteral("s"), QStringLiteral("d"), {}, [&](auto&, auto&) {
+                visibleWhileBusy = child<QLabel>(dlg, "anWait")->isVisible();
+                topWhileBusy = child<QLabel>(dlg, "anWait")->y();
+                return QStringLiteral("/tmp/r");
+            });
+            QTimer::singleShot(0, &dlg, [&dlg] {
+                QTRY_VERIFY(dlg.Succeeded);
+                dlg.accept();
+            });
+            dlg.exec();
+            visibleAfter = child<QLabel>(dlg, "anWait")->isVisible();
+        };
+        bool busy = false, after = true;
+        int top = 0;
+        run(busy, top, after);
+        QVERIFY(!after);
+        QCOMPARE(top, 1000);  // no file: moved out of sight
+
+        // A one-frame picture in the movie formats Qt reads, under the expected name.
+        static const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00,
+                                            0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0x21, 0xf9, 0x04, 0x01, 0x00, 0x00, 0x00,
+                                            0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02,
+                                            0x44, 0x01, 0x00, 0x3b};
+        QFile f(folder.filePath(QStringLiteral("wait.avi")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(gif), sizeof gif);
+        f.close();
+        run(busy, top, after);
+        QVERIFY(busy);
+        QCOMPARE(top, 16);
+        QVERIFY(!after);
+        TProgressDlg::SetAnimationFolder(QStringLiteral("/nonexistent"));
     }
 
     void detailsToggleSwitchesHeightAndCaption()
