@@ -161,8 +161,8 @@ TChildScript::TChildScript(QWidget* parent) : QWidget(parent)
         }
         panels_[i] = label;
     }
+    // The panels leave mouse clicks to the bar.
     status_->installEventFilter(this);
-    panels_[0]->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -601,10 +601,10 @@ bool TChildScript::eventFilter(QObject* watched, QEvent* event)
     if (watched == watchedFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         const Qt::WindowStates state = watchedFrame_->windowState();
         if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) lastGeometry_ = watchedFrame_->geometry();
-    } else if ((watched == status_ || watched == panels_[0]) && event->type() == QEvent::MouseButtonRelease) {
+    } else if (watched == status_ && event->type() == QEvent::MouseButtonRelease) {
         // A click on the caret position runs Go To.
         auto* mouse = static_cast<QMouseEvent*>(event);
-        const QPoint at = status_->mapFrom(static_cast<QWidget*>(watched), mouse->position().toPoint());
+        const QPoint at = mouse->position().toPoint();
         const QRect panel = panels_[0]->geometry();
         if (mouse->button() == Qt::LeftButton && at.x() >= panel.left() && at.x() <= panel.right() && at.y() > 2) {
             if (TShellHost* host = ShellHost()) {
