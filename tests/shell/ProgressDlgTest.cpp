@@ -226,6 +226,27 @@ private slots:
         TProgressDlg::SetRunners(nullptr, nullptr);
     }
 
+    void realVerificationOfAnUnreachableServerEndsInTheDialog()
+    {
+        test::TempStore store;
+        TCmdFile file;
+        file.Connection.ServerName = QStringLiteral("file:/nonexistent/none.snapshot");
+        QString report, description;
+        QTimer::singleShot(0, [&] {
+            TProgressDlg* dlg = nullptr;
+            QTRY_VERIFY_WITH_TIMEOUT((dlg = qobject_cast<TProgressDlg*>(QApplication::activeModalWidget())) &&
+                                         dlg->Succeeded && !dlg->Busy,
+                                     20000);
+            report = child<QPlainTextEdit>(*dlg, "txtDetails")->toPlainText();
+            description = child<QLabel>(*dlg, "lblDescription")->text();
+            dlg->accept();
+        });
+        TProgressDlg::RunVerification(file);
+        QVERIFY2(report.startsWith(QStringLiteral("Verifying Server connection... \nError: ")), qPrintable(report));
+        QVERIFY(report.endsWith(QStringLiteral("1 error(s) found in command file.")));
+        QCOMPARE(description, QStringLiteral("Script verification failed."));
+    }
+
     void generationOfACommandFileCountsItsLists()
     {
         test::TempStore store;

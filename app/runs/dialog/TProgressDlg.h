@@ -70,7 +70,8 @@ public:
     static bool RunGeneration(const TCmdFile& cmdFile, QString& resultFileName, QWidget* parent = nullptr);
     static void RunVerification(const TCmdFile& cmdFile, QWidget* parent = nullptr);
 
-    // The code that does the runs, installed by the library that provides it.
+    // The code that does the runs: Generate and Verify of the runs library unless replaced (an
+    // empty function brings those back).
     using TGenerator = std::function<QString(const TCmdFile&, const TPercentSink&, const TMessageSink&)>;
     using TVerifier = std::function<void(const TCmdFile&, TVerificationOutput&)>;
     static void SetRunners(TGenerator generator, TVerifier verifier);

@@ -1,35 +1,42 @@
 // The runs of a command file in the run dialog.
 #include "app/model/TCmdFile.h"
+#include "app/runs/TGeneration.h"
+#include "app/runs/TVerification.h"
 #include "app/runs/dialog/TProgressDlg.h"
-#include "app/support/EQMException.h"
 
 namespace tavil {
 
 namespace {
 
+QString generate(const TCmdFile& file, const TPercentSink& percent, const TMessageSink& message)
+{
+    return Generate(file, percent, message);
+}
+
+void verify(const TCmdFile& file, TVerificationOutput& out)
+{
+    TVerificationSinkFor<TVerificationOutput> sink(out);
+    Verify(file, sink);
+}
+
 TProgressDlg::TGenerator& generator()
 {
-    static TProgressDlg::TGenerator g;
+    static TProgressDlg::TGenerator g = generate;
     return g;
 }
 
 TProgressDlg::TVerifier& verifier()
 {
-    static TProgressDlg::TVerifier v;
+    static TProgressDlg::TVerifier v = verify;
     return v;
-}
-
-EQMException notBuilt()
-{
-    return EQMException(QStringLiteral("Script runs are not part of this build."), EQMException::Warning);
 }
 
 }  // namespace
 
 void TProgressDlg::SetRunners(TGenerator g, TVerifier v)
 {
-    generator() = std::move(g);
-    verifier() = std::move(v);
+    generator() = g ? std::move(g) : TGenerator(generate);
+    verifier() = v ? std::move(v) : TVerifier(verify);
 }
 
 bool TProgressDlg::RunGeneration(const TCmdFile& cmdFile, QString& resultFileName, QWidget* parent)
@@ -40,7 +47,6 @@ bool TProgressDlg::RunGeneration(const TCmdFile& cmdFile, QString& resultFileNam
     return RunGenerationJob(
         cmdFile.Connection.ServerName, cmdFile.Connection.DatabaseName, counts,
         [file](const TPercentSink& percent, const TMessageSink& message) {
-            if (!generator()) throw notBuilt();
             return generator()(*file, percent, message);
         },
         resultFileName, parent);
@@ -52,7 +58,6 @@ void TProgressDlg::RunVerification(const TCmdFile& cmdFile, QWidget* parent)
     RunVerificationJob(
         cmdFile.FileName,
         [file](TVerificationOutput& out) {
-            if (!verifier()) throw notBuilt();
             verifier()(*file, out);
         },
         parent);
