@@ -1,5 +1,5 @@
 // Draws the shell's windows and dialogs into PNG files, to look at them as a user would:
-//   xvfb-run -a shell_look OUTPUT_FOLDER
+//   xvfb-run -a shell_look OUTPUT_FOLDER [COMMAND_FILE.qvx]  (the command file is verified and generated)
 // or a picture of whatever is on the screen:  shell_look --screen FILE.png
 #include "app/runs/dialog/TProgressDlg.h"
 #include "app/shell/TOptionsDlg.h"
@@ -167,6 +167,36 @@ int main(int argc, char** argv)
             failed.accept();
         });
         failed.exec();
+    }
+
+    // Real runs of a command file given as the second argument (a sample one, say).
+    if (const QString qvx = app.arguments().value(2); !qvx.isEmpty()) {
+        auto file = std::make_unique<TCmdFile>();
+        file->LoadFromFile(qvx);
+        file->FileName = qvx;
+        QString& server = file->Connection.ServerName;
+        if (server.startsWith(QLatin1String("file:")) && !QDir::isAbsolutePath(server.mid(5)))
+            server = QStringLiteral("file:") + QFileInfo(qvx).absoluteDir().filePath(server.mid(5));
+        TVELKMain main({}, TServerAvailability{});
+        main.show();
+        QTest::qWaitForWindowExposed(&main);
+        auto* cmd = new test::FakeCommandFile(qvx, std::move(file));
+        main.AddChild(cmd);
+        for (const char* action : {"actScriptVerify", "actScriptGenerate"}) {
+            QTimer::singleShot(0, [action] {
+                TProgressDlg* dlg = nullptr;
+                QTRY_VERIFY_WITH_TIMEOUT((dlg = qobject_cast<TProgressDlg*>(QApplication::activeModalWidget())) &&
+                                             !dlg->Busy && dlg->findChild<QPushButton*>(QStringLiteral("cmdClose"))->isEnabled(),
+                                         60000);
+                dlg->ToggleDetails();
+                save(dlg, QStringLiteral("real-") + QString::fromLatin1(action + 9).toLower());
+                dlg->accept();
+            });
+            main.UpdateActions();
+            main.FindAction(QString::fromLatin1(action))->trigger();
+        }
+        save(&main, QStringLiteral("real-after-generate"));
+        main.close();
     }
 
     // The splash window.
