@@ -17,6 +17,7 @@
 #include "app/support/QMTools.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -105,8 +106,10 @@ public:
 private:
     void show()
     {
+        // A found text out of sight comes to the middle of the editor, with lines around it.
+        const bool inSight = editor_->viewport()->rect().contains(editor_->cursorRect(cursor_));
         editor_->setTextCursor(cursor_);
-        editor_->ensureCursorVisible();
+        if (!inSight) editor_->centerCursor();
     }
 
     QPlainTextEdit* editor_;
@@ -179,6 +182,9 @@ TChildScript::TChildScript(QWidget* parent) : QWidget(parent)
 
     statusTimer_.setInterval(kStatusInterval);
     connect(&statusTimer_, &QTimer::timeout, this, &TChildScript::UpdateStatus);
+    connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, &TChildScript::wakeStatus);
+    editor_->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &TChildScript::wakeStatus);
 
     resize(kDefaultWidth, kDefaultHeight);
     SetFilePath(kUntitled);
@@ -544,9 +550,17 @@ void TChildScript::InsertFileContents(const QString& path)
 
 // ---- Status bar ------------------------------------------------------------------------------
 
-void TChildScript::setPanel(int panel, const QString& text)
+bool TChildScript::setPanel(int panel, const QString& text)
 {
-    if (panels_[panel]->text() != text) panels_[panel]->setText(text);
+    if (panels_[panel]->text() == text) return false;
+    panels_[panel]->setText(text);
+    return true;
+}
+
+void TChildScript::wakeStatus()
+{
+    quietTicks_ = 0;
+    if (statusTimer_.isActive() && statusTimer_.interval() != kStatusInterval) statusTimer_.start(kStatusInterval);
 }
 
 QString TChildScript::StatusText(int panel) const
@@ -558,11 +572,13 @@ void TChildScript::UpdateStatus()
 {
     int line = 0, column = 0;
     CaretPosition(line, column);
-    setPanel(0, QStringLiteral("Ln %1 - Col %2").arg(line + 1).arg(column + 1));
-    setPanel(1, editor_->overwriteMode() ? QStringLiteral("OVR") : QStringLiteral("INS"));
+    bool changed = setPanel(0, QStringLiteral("Ln %1 - Col %2").arg(line + 1).arg(column + 1));
+    changed |= setPanel(1, editor_->overwriteMode() ? QStringLiteral("OVR") : QStringLiteral("INS"));
     const TKeyboardLocks locks = ReadKeyboardLocks();
-    setPanel(2, locks.Known && locks.CapsLock ? QStringLiteral("CAPS") : QString());
-    setPanel(3, locks.Known && locks.NumLock ? QStringLiteral("NUM") : QString());
+    changed |= setPanel(2, locks.Known && locks.CapsLock ? QStringLiteral("CAPS") : QString());
+    changed |= setPanel(3, locks.Known && locks.NumLock ? QStringLiteral("NUM") : QString());
+    quietTicks_ = changed ? 0 : quietTicks_ + 1;
+    if (quietTicks_ == kQuietTicks && statusTimer_.isActive()) statusTimer_.setInterval(kQuietInterval);
 }
 
 void TChildScript::showEvent(QShowEvent* event)
@@ -570,7 +586,8 @@ void TChildScript::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     restorePlacement();
     UpdateStatus();
-    statusTimer_.start();
+    quietTicks_ = 0;
+    statusTimer_.start(kStatusInterval);
 }
 
 void TChildScript::hideEvent(QHideEvent* event)
@@ -598,6 +615,17 @@ void TChildScript::keyPressEvent(QKeyEvent* event)
 
 bool TChildScript::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == editor_) {
+        // Keys (Caps Lock and Num Lock among them), clicks and the focus wake the status bar.
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::FocusIn: wakeStatus(); break;
+        default: break;
+        }
+        return false;
+    }
     if (watched == watchedFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         const Qt::WindowStates state = watchedFrame_->windowState();
         if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) lastGeometry_ = watchedFrame_->geometry();

@@ -24,7 +24,12 @@ public:
     static constexpr int kHelpContext = 607;
     static constexpr int kDefaultWidth = 538;
     static constexpr int kDefaultHeight = 288;
+    // The status bar follows the caret and the keyboard every 10 ms while anything happens; after
+    // half a second without a change it looks five times a second, until the next key, caret
+    // move or activation.
     static constexpr int kStatusInterval = 10;  // milliseconds
+    static constexpr int kQuietInterval = 200;
+    static constexpr int kQuietTicks = 50;
     static const char* const kStorageKey;      // "ScriptStorage", below AppKey
 
     // An empty window titled "Untitled" and marked saved, with the options applied.
@@ -88,6 +93,7 @@ public:
     QString StatusText(int panel) const;
     // One tick of the status timer.
     void UpdateStatus();
+    int StatusInterval() const { return statusTimer_.interval(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,7 +106,8 @@ private:
     void applyCase(int conversion);
     void showContextMenu(const QPoint& pos);
     void writeTo(const QString& path);
-    void setPanel(int panel, const QString& text);
+    bool setPanel(int panel, const QString& text);
+    void wakeStatus();
     QWidget* frame() const;
     void restorePlacement();
     void savePlacement() const;
@@ -113,6 +120,7 @@ private:
     bool suppressChange_ = false;
     TScriptFileFormat format_;
     QTimer statusTimer_;
+    int quietTicks_ = 0;
 
     // Placement ("ScriptStorage"), kept while SaveWindow is on.
     bool placementActive_ = false;

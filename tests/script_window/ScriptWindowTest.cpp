@@ -69,6 +69,7 @@ private slots:
     void closeBoxAsksAndStaysOnCancel();
     void keys();
     void statusPanels();
+    void statusTimerRestsWhenNothingChanges();
     void displayLinesOfWrappedText();
     void goToClamps_data();
     void goToClamps();
@@ -352,6 +353,23 @@ void ScriptWindowTest::statusPanels()
     // Offscreen, the display server tells no lock state.
     QCOMPARE(w->StatusText(2), QString());
     QCOMPARE(w->StatusText(3), QString());
+}
+
+void ScriptWindowTest::statusTimerRestsWhenNothingChanges()
+{
+    std::unique_ptr<TChildScript> w(new TChildScript);
+    w->show();
+    QCOMPARE(w->StatusInterval(), TChildScript::kStatusInterval);
+    for (int i = 0; i < TChildScript::kQuietTicks; ++i) w->UpdateStatus();
+    QCOMPARE(w->StatusInterval(), TChildScript::kQuietInterval);
+    // A key wakes it; so does a caret moved by the program.
+    QTest::keyClick(w->Editor(), Qt::Key_A);
+    QCOMPARE(w->StatusInterval(), TChildScript::kStatusInterval);
+    for (int i = 0; i < TChildScript::kQuietTicks; ++i) w->UpdateStatus();
+    w->GoToPosition(0, 0);
+    QCOMPARE(w->StatusInterval(), TChildScript::kStatusInterval);
+    w->UpdateStatus();
+    QCOMPARE(w->StatusText(0), QStringLiteral("Ln 1 - Col 1"));
 }
 
 void ScriptWindowTest::displayLinesOfWrappedText()
