@@ -254,14 +254,18 @@ std::vector<CatalogQuery> makeDatabaseQueries() {
                      {}});
     }
 
-    // Which object uses which, as the catalogue records it.
+    // Which object uses which, as the catalogue records it (2000 and 2005 do not record the use
+    // of types).
     q.push_back({"dependencies",
                  {{"id", T::Int}, {"depid", T::Int}},
                  "SELECT DISTINCT d.id, d.depid FROM sysdepends d WHERE d.depid <> d.id ORDER BY d.id, d.depid",
                  {},
-                 "SELECT DISTINCT d.referencing_id AS id, d.referenced_id AS depid"
+                 // A type (class 6) is named by its negated id, as the model numbers types.
+                 "SELECT DISTINCT d.referencing_id AS id,"
+                 " CASE WHEN d.referenced_class = 6 THEN -d.referenced_id ELSE d.referenced_id END AS depid"
                  " FROM sys.sql_expression_dependencies d"
-                 " WHERE d.referencing_class = 1 AND d.referenced_id IS NOT NULL AND d.referenced_id <> d.referencing_id"
+                 " WHERE d.referencing_class = 1 AND d.referenced_class IN (1, 6) AND d.referenced_id IS NOT NULL"
+                 " AND d.referenced_id <> d.referencing_id"
                  " AND d.referenced_server_name IS NULL AND d.referenced_database_name IS NULL"
                  " ORDER BY 1, 2"});
 

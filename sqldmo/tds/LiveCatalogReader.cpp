@@ -35,7 +35,7 @@ Result run(TdsConnection& c, const char* tag) {
     const CatalogQuery* q = findCatalogQuery(tag);
     Result r;
     r.tag = tag;
-    TdsRowSet rs(c, catalogSql(*q, c.versionMajor()), false);
+    TdsRowSet rs(c, catalogSql(*q, c.versionMajor()));
     for (const auto& col : rs.columns()) r.names.push_back(col.name);
     while (rs.next()) {
         std::vector<Value> row(r.names.size());

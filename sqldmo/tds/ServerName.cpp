@@ -50,7 +50,8 @@ ConnectTarget resolveServerName(const std::string& raw, std::chrono::millisecond
         if (found.empty())
             throw Error(errors::ConnectionFailed, "Unable to find the SQL Server instance '" + name +
                                                       "': the SQL Server Browser on '" + host +
-                                                      "' did not answer (UDP port 1434).");
+                                                      "' did not answer for it (UDP port 1434); the instance does "
+                                                      "not exist or the browser is not running.");
         throw Error(errors::ConnectionFailed, "The SQL Server Browser on '" + host + "' knows no instance '" + instance + "'.");
     }
     if (comma != std::string::npos) {

@@ -69,7 +69,10 @@ public:
         useDatabase(*c, database);
         std::vector<ResultColumn> hints;
         if (auto table = singleTableOf(sql)) hints = declaredColumns(*c, database, *table);
-        return std::make_unique<TdsRowSet>(std::move(c), sql, true, std::move(hints));
+        // Ask for the columns first unless the table is known to hold no sql_variant.
+        bool probe = hints.empty();
+        for (const auto& h : hints) probe = probe || h.type == SqlType::SqlVariant;
+        return std::make_unique<TdsRowSet>(std::move(c), sql, probe, std::move(hints));
     }
 
     std::int64_t queriesSent() const override { return pool_->statements(); }
@@ -89,7 +92,7 @@ private:
         }
         std::vector<ResultColumn> out;
         try {
-            TdsRowSet rs(c, tableColumnsSql(table, c.versionMajor()), false);
+            TdsRowSet rs(c, tableColumnsSql(table, c.versionMajor()));
             const int cName = rs.find("name"), cBase = rs.find("basetype"), cLen = rs.find("length"),
                       cPrec = rs.find("prec"), cScale = rs.find("scale");
             while (rs.next()) {

@@ -83,14 +83,12 @@ std::string quoteList(const std::vector<std::string>& names) {
 
 }  // namespace
 
-TdsRowSet::TdsRowSet(TdsLease lease, const std::string& sql, bool readVariants, std::vector<ResultColumn> hints)
+TdsRowSet::TdsRowSet(TdsLease lease, const std::string& sql, bool probe, std::vector<ResultColumn> hints)
     : lease_(std::move(lease)), hints_(std::move(hints)) {
-    start(sql, readVariants);
+    start(sql, probe);
 }
 
-TdsRowSet::TdsRowSet(TdsConnection& borrowed, const std::string& sql, bool readVariants) : borrowed_(&borrowed) {
-    start(sql, readVariants);
-}
+TdsRowSet::TdsRowSet(TdsConnection& borrowed, const std::string& sql) : borrowed_(&borrowed) { start(sql, false); }
 
 TdsRowSet::~TdsRowSet() {
     if (!ended_) {
@@ -116,23 +114,45 @@ bool TdsRowSet::firstResultSet() {
     return false;
 }
 
-void TdsRowSet::start(const std::string& sql, bool readVariants) {
+void TdsRowSet::start(const std::string& sql, bool probe) {
+    auto variantNames = [&] {
+        std::vector<std::string> v;
+        for (const auto& c : columns_)
+            if (c.type == SqlType::SqlVariant) v.push_back(c.name);
+        return v;
+    };
+    if (probe) {
+        // The columns alone: no rows travel.
+        conn().execute("SET FMTONLY ON " + sql + " SET FMTONLY OFF");
+        const bool any = firstResultSet();
+        if (any) describe(dbnumcols(conn().handle()));
+        while (conn().nextResult())
+            while (conn().nextRow()) {
+            }
+        const auto variants = variantNames();
+        if (!variants.empty()) {
+            readWrapped(sql, variants);
+            return;
+        }
+    }
     conn().execute(sql);
     if (!firstResultSet()) {
         ended_ = true;
+        columns_.clear();
+        cols_.clear();
+        values_.clear();
         return;
     }
     describe(dbnumcols(conn().handle()));
-    std::vector<std::string> variants;
-    for (std::size_t i = 0; i < cols_.size(); ++i)
-        if (columns_[i].type == SqlType::SqlVariant) variants.push_back(columns_[i].name);
-    if (variants.empty()) return;
-
-    // db-lib cannot be trusted with variant data (ValueForms.h): ask again for plain forms.
-    conn().cancel();
-    if (!readVariants)
+    if (const auto variants = variantNames(); !variants.empty()) {
+        // Variant rows are already coming; db-lib may choke on them even while discarding them.
+        conn().cancel();
         throw Error(errors::NotSupported, "The query returns sql_variant columns (" + quoteList(variants) +
                                               ") that cannot be read here.");
+    }
+}
+
+void TdsRowSet::readWrapped(const std::string& sql, const std::vector<std::string>& variants) {
     for (std::size_t i = 0; i < columns_.size(); ++i)
         for (std::size_t j = i + 1; j < columns_.size(); ++j)
             if (columns_[i].name.empty() || strcasecmp(columns_[i].name.c_str(), columns_[j].name.c_str()) == 0)
@@ -158,7 +178,7 @@ void TdsRowSet::start(const std::string& sql, bool readVariants) {
     const std::size_t visible = columns_.size();
     try {
         conn().execute(wrap);
-        if (!firstResultSet()) throw Error(errors::NotSupported, "no rows came back");
+        if (!firstResultSet()) throw Error(errors::NotSupported, "no result came back");
     } catch (const Error& e) {
         throw Error(errors::NotSupported, "The sql_variant columns " + quoteList(variants) +
                                               " could not be read: " + e.description());

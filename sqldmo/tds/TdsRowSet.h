@@ -15,13 +15,16 @@ class TdsRowSet : public RowSet {
 public:
     // Runs `sql` and stands before its first row. A leased connection returns to its pool when
     // the rows end or the row set is destroyed (cancelling the rest); a borrowed one stays
-    // with its owner. sql_variant columns are read through the server's plain forms of them
-    // (ValueForms.h): the query then runs a second time, wrapped, when `readVariants` is set;
-    // otherwise such columns are refused. Throws sqldmo::Error or ServerError.
-    // `hints` are the declared columns of the table the query reads, when it reads one: they
-    // tell the character and binary types db-lib does not.
-    TdsRowSet(TdsLease lease, const std::string& sql, bool readVariants = true, std::vector<ResultColumn> hints = {});
-    TdsRowSet(TdsConnection& borrowed, const std::string& sql, bool readVariants = false);
+    // with its owner. Throws sqldmo::Error or ServerError.
+    //
+    // sql_variant columns are read through the server's plain forms of them (ValueForms.h):
+    // db-lib must never receive variant rows, not even to discard them. When `probe` is set the
+    // result's columns are first asked for alone (SET FMTONLY ON); a result with variant columns
+    // is then read wrapped. Without a probe a variant column is refused. `hints` are the
+    // declared columns of the table the query reads, when it reads one: they tell the character
+    // and binary types db-lib does not.
+    TdsRowSet(TdsLease lease, const std::string& sql, bool probe, std::vector<ResultColumn> hints);
+    TdsRowSet(TdsConnection& borrowed, const std::string& sql);
     ~TdsRowSet() override;
 
     const std::vector<ResultColumn>& columns() const override { return columns_; }
@@ -37,7 +40,8 @@ private:
         int libType = 0;      // db-lib's type of the data in its buffer
         int variantParts = 0; // first db-lib column (1-based) of a variant's parts, 0 if none
     };
-    void start(const std::string& sql, bool readVariants);
+    void start(const std::string& sql, bool probe);
+    void readWrapped(const std::string& sql, const std::vector<std::string>& variants);
     bool firstResultSet();
     void describe(int visible);
     void decodeRow();

@@ -10,6 +10,13 @@
 
 namespace tdstest {
 
+// "[name]" with "]" doubled.
+inline std::string bracket(const std::string& name) {
+    std::string out = "[";
+    for (char c : name) out += c == ']' ? std::string("]]") : std::string(1, c);
+    return out + "]";
+}
+
 inline sqldmo::LoginOptions loginFor(const ServerOptions& o) {
     sqldmo::LoginOptions l;
     l.applicationName = "TDS tests";

@@ -69,9 +69,7 @@ TEST_P(RoundTrip, CatalogueAndRowsReadBackEqual) {
 
     for (const auto& t : sample.tables) {
         SCOPED_TRACE(t.owner + "." + t.name);
-        std::string sql = "SELECT * FROM [" + t.owner + "].[";
-        for (char c : t.name) sql += c == ']' ? std::string("]]") : std::string(1, c);
-        sql += "]";
+        std::string sql = "SELECT * FROM " + bracket(t.owner) + "." + bracket(t.name);
         auto rs = backend->query("Sample", sql);
         ASSERT_EQ(rs->columns().size(), t.columns.size());
         for (std::size_t i = 0; i < t.columns.size(); ++i) EXPECT_EQ(rs->columns()[i].name, t.columns[i].name);

@@ -411,10 +411,19 @@ Rows properties(const Database& db, const Ids& ids) {
     return rows;
 }
 
-Rows dependencies(const Database& db) {
+Rows dependencies(const Database& db, int major) {
     Rows rows;
+    // Uses of types are recorded from 2008 on, and name the type by its negated id.
+    std::map<std::int32_t, std::int32_t> typeIds;
+    for (const auto& t : db.types) typeIds[t.id] = typeId(t);
     auto add = [&](const model::SchemaObject& o) {
-        for (auto d : o.dependsOn) rows.push_back({vint(o.id), vint(d)});
+        for (auto d : o.dependsOn) {
+            auto t = typeIds.find(d);
+            if (t == typeIds.end())
+                rows.push_back({vint(o.id), vint(d)});
+            else if (major >= 10)
+                rows.push_back({vint(o.id), vint(-t->second)});
+        }
     };
     for (const auto& t : db.tables) { add(t); for (const auto& g : t.triggers) add(g); }
     for (const auto& v : db.views) { add(v); for (const auto& g : v.triggers) add(g); }
@@ -647,7 +656,7 @@ ResultSet catalogResult(const std::string& tag, const model::Server& server, con
         else if (tag == "foreignkeys") rows = foreignKeys(*db, ids);
         else if (tag == "permissions") rows = permissions(*db);
         else if (tag == "properties") rows = properties(*db, ids);
-        else if (tag == "dependencies") rows = dependencies(*db);
+        else if (tag == "dependencies") rows = dependencies(*db, major);
         else if (tag == "principals") rows = principals(*db);
         else if (tag == "rolemembers") rows = roleMembers(*db);
         else if (tag == "types") rows = types(*db, ids);

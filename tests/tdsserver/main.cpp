@@ -88,7 +88,9 @@ int main(int argc, char** argv) {
     try {
         std::shared_ptr<tdstest::FixtureData> data;
         if (!snapshot.empty()) {
-            std::shared_ptr<sqldmo::ServerBackend> b = sqldmo::openServerBackend("file:" + snapshot, {});
+            sqldmo::LoginOptions login;
+            login.login = opt.user;
+            std::shared_ptr<sqldmo::ServerBackend> b = sqldmo::openServerBackend("file:" + snapshot, login);
             opt.data = std::make_shared<tdstest::BackendData>(b);
         } else {
             if (fixture.rfind("synthetic:", 0) == 0)

@@ -1,0 +1,196 @@
+// Faults of the server or the network end in clear errors in the server's words, and nothing
+// waits past its timeouts. Timeouts here are 1-2 seconds; the server delays by more.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "sqldmo/Error.h"
+#include "tests/tds/Harness.h"
+
+namespace tdstest {
+namespace {
+
+using sqldmo::Error;
+using sqldmo::ServerError;
+namespace errors = sqldmo::errors;
+
+std::shared_ptr<FixtureData> dataWithRows(std::int64_t rows) {
+    auto d = richFixture();
+    addBenchTable(*d, rows);
+    return d;
+}
+
+// Runs f and returns the sqldmo::Error it throws (fails the test when it throws none).
+template <class F>
+Error errorOf(F f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error was raised";
+    return Error(0, "");
+}
+
+TEST(Faults, WrongPasswordIsTheServersLoginError) {
+    Running run(richFixture());
+    auto login = run.login();
+    login.password = "wrong";
+    try {
+        run.open(login);
+        FAIL() << "the login was accepted";
+    } catch (const ServerError& e) {
+        EXPECT_EQ(e.number(), errors::LoginFailed);
+        EXPECT_EQ(e.description(), "Login failed for user 'sa'.");
+        EXPECT_EQ(e.severity(), 14);
+    }
+}
+
+TEST(Faults, ServerThatNeverAnswersTheLoginTimesOut) {
+    Running run(richFixture());
+    Faults f;
+    f.noAnswer = true;
+    run.server->setFaults(f);
+    auto login = run.login();
+    login.loginTimeout = 1;
+    Error e = errorOf([&] { run.open(login); });
+    EXPECT_EQ(e.number(), errors::Timeout);
+    EXPECT_NE(e.description().find(run.server->address()), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find("did not answer the login"), std::string::npos) << e.description();
+}
+
+TEST(Faults, SlowQueryTimesOutAndTheConnectionStaysUsable) {
+    Running run(richFixture());
+    auto login = run.login();
+    login.queryTimeout = 1;
+    auto backend = run.open(login);
+    Faults f;
+    f.slowMatch = "/* slow */";
+    f.slowDelay = std::chrono::seconds(30);
+    run.server->setFaults(f);
+    Error e = errorOf([&] { backend->query("Sample", "SELECT * FROM dbo.Orders /* slow */"); });
+    EXPECT_EQ(e.number(), errors::Timeout);
+    EXPECT_NE(e.description().find("timed out after 1 second"), std::string::npos) << e.description();
+    // The server acknowledged the cancel: the same connection answers the next query.
+    auto rs = backend->query("Sample", "SELECT * FROM dbo.Orders");
+    int rows = 0;
+    while (rs->next()) ++rows;
+    EXPECT_EQ(rows, 4);
+    EXPECT_EQ(run.server->observed().connections, 1);
+    EXPECT_GE(run.server->observed().attentions, 1);
+}
+
+TEST(Faults, ConnectionDroppedInTheMiddleOfRowsIsReportedAndTheNextQueryReconnects) {
+    Running run(dataWithRows(5000));
+    auto backend = run.open();
+    Faults f;
+    f.dropTable = "Rows";
+    f.dropAfterRows = 3000;
+    run.server->setFaults(f);
+    auto rs = backend->query("Bench", "SELECT * FROM dbo.Rows");
+    std::int64_t rows = 0;
+    Error e = errorOf([&] {
+        while (rs->next()) ++rows;
+    });
+    EXPECT_EQ(e.number(), errors::ConnectionBroken);
+    EXPECT_NE(e.description().find("was broken"), std::string::npos) << e.description();
+    EXPECT_LT(rows, 3000);
+    rs.reset();
+
+    run.server->setFaults({});
+    auto again = backend->query("Bench", "SELECT * FROM dbo.Rows");
+    rows = 0;
+    while (again->next()) ++rows;
+    EXPECT_EQ(rows, 5000);
+}
+
+TEST(Faults, ServerErrorsCarryTheServersNumberAndWords) {
+    Running run(richFixture());
+    auto backend = run.open();
+    Faults f;
+    f.errorMatch = "FROM dbo.Orders";
+    f.errorNumber = 547;
+    f.errorSeverity = 16;
+    f.errorState = 0;
+    f.errorText = "The SELECT statement conflicted with something.";
+    run.server->setFaults(f);
+    try {
+        backend->query("Sample", "SELECT * FROM dbo.Orders");
+        FAIL() << "no error";
+    } catch (const ServerError& e) {
+        EXPECT_EQ(e.number(), 547);
+        EXPECT_EQ(e.description(), f.errorText);
+        EXPECT_EQ(e.severity(), 16);
+    }
+
+    // The server's own errors, and a catalogue query that fails.
+    run.server->setFaults({});
+    try {
+        backend->query("Sample", "SELECT * FROM dbo.Missing");
+        FAIL() << "no error";
+    } catch (const ServerError& e) {
+        EXPECT_EQ(e.number(), 208);
+        EXPECT_EQ(e.description(), "Invalid object name 'dbo.Missing'.");
+    }
+    EXPECT_EQ(errorOf([&] { backend->database("Nowhere"); }).number(), errors::NotFound);
+    f.errorMatch = "tavil:indexes";
+    f.errorNumber = 229;
+    f.errorText = "SELECT permission denied on object 'sysindexes'.";
+    run.server->setFaults(f);
+    Error e = errorOf([&] { backend->database("Sample"); });
+    EXPECT_EQ(e.number(), 229);
+    EXPECT_EQ(e.description(), f.errorText);
+}
+
+TEST(Faults, AHugeResultStreamsAndCanBeLeftEarly) {
+    Running run(dataWithRows(5'000'000));
+    auto backend = run.open();
+    {
+        auto rs = backend->query("Bench", "SELECT * FROM dbo.Rows");
+        for (int i = 0; i < 10; ++i) ASSERT_TRUE(rs->next());
+        EXPECT_EQ(rs->value(0).integer, 10);
+    }  // leaving the rows cancels the rest
+    EXPECT_GE(run.server->observed().attentions, 1);
+    auto rs = backend->query("Sample", "SELECT * FROM dbo.Orders");
+    int rows = 0;
+    while (rs->next()) ++rows;
+    EXPECT_EQ(rows, 4);
+}
+
+TEST(Faults, NothingListeningIsAConnectionFailure) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);  // the port is free and nothing listens there
+    std::string name = "127.0.0.1," + std::to_string(ntohs(a.sin_port));
+    ServerOptions o;
+    sqldmo::LoginOptions login = loginFor(o);
+    login.loginTimeout = 2;
+    Error e = errorOf([&] { sqldmo::openTdsBackend(name, login); });
+    EXPECT_EQ(e.number(), errors::ConnectionFailed);
+    EXPECT_NE(e.description().find("Unable to connect to server '" + name + "'"), std::string::npos) << e.description();
+}
+
+TEST(Faults, IntegratedLoginWithoutATicketSaysItIsNotAvailable) {
+    Running run(richFixture());
+    const char* old = std::getenv("KRB5CCNAME");
+    std::string saved = old ? old : "";
+    ::setenv("KRB5CCNAME", "FILE:/nonexistent/tavil-no-ticket", 1);
+    auto login = run.login();
+    login.integrated = true;
+    Error e = errorOf([&] { run.open(login); });
+    if (old) ::setenv("KRB5CCNAME", saved.c_str(), 1); else ::unsetenv("KRB5CCNAME");
+    EXPECT_EQ(e.number(), errors::NotSupported);
+    EXPECT_NE(e.description().find("Integrated login is not available here"), std::string::npos) << e.description();
+    EXPECT_TRUE(run.server->observed().logins.empty());
+}
+
+}  // namespace
+}  // namespace tdstest
