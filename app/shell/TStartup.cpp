@@ -103,6 +103,8 @@ int RunProgram(int& argc, char** argv, const TStartupChecks& checks)
 
     // 14. The main window.
     auto main = std::make_unique<TVELKMain>(files, availability);
+    // The program ends with its main window, even while a tool window of its own is still up.
+    QObject::connect(main.get(), &TVELKMain::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     main->show();
     main->raise();
     main->activateWindow();

@@ -1023,6 +1023,7 @@ void TVELKMain::closeEvent(QCloseEvent* event)
         }
     }
     event->accept();
+    emit Closed();
 }
 
 // ---- Placement -------------------------------------------------------------------------------

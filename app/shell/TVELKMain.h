@@ -103,6 +103,10 @@ public:
     void SavePlacement() const;
     bool RestorePlacement();
 
+signals:
+    // The window has closed (every child agreed); the program ends.
+    void Closed();
+
 protected:
     QMenu* createPopupMenu() override;
     bool event(QEvent* event) override;
