@@ -6,6 +6,7 @@
 #include "app/script/TScriptEditor.h"
 #include "app/shell/core/TVELKOptions.h"
 #include "app/support/QMApplication.h"
+#include "app/support/QMDialogKeys.h"
 #include "app/support/QMRegistry.h"
 
 #include <QClipboard>
@@ -68,6 +69,7 @@ private slots:
     void closeQuery();
     void closeBoxAsksAndStaysOnCancel();
     void keys();
+    void keysTheMainWindowAlsoUses();
     void statusPanels();
     void statusTimerRestsWhenNothingChanges();
     void displayLinesOfWrappedText();
@@ -334,6 +336,34 @@ void ScriptWindowTest::keys()
     QTest::keyClick(e, Qt::Key_Insert);
     w->UpdateStatus();
     QCOMPARE(w->StatusText(1), QStringLiteral("INS"));
+}
+
+void ScriptWindowTest::keysTheMainWindowAlsoUses()
+{
+    // The main window has F1 (help contents) and Insert (Add) as shortcuts; in the editor they are
+    // the script window's help topic and the overwrite switch.
+    QWidget frame;
+    auto* w = new TChildScript(&frame);
+    QAction help(&frame), add(&frame);
+    help.setShortcut(QKeySequence(Qt::Key_F1));
+    add.setShortcut(QKeySequence(Qt::Key_Insert));
+    frame.addAction(&help);
+    frame.addAction(&add);
+    QSignalSpy helpRuns(&help, &QAction::triggered), addRuns(&add, &QAction::triggered);
+    QList<int> contexts;
+    SetHelpHook([&](int context, QWidget*) { contexts << context; });
+    frame.resize(500, 300);
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    w->Editor()->setFocus();
+    QTest::keyClick(w->Editor(), Qt::Key_F1);
+    QTest::keyClick(w->Editor(), Qt::Key_Insert);
+    SetHelpHook({});
+    QCOMPARE(contexts, QList<int>{TChildScript::kHelpContext});
+    QVERIFY(w->Editor()->overwriteMode());
+    QCOMPARE(helpRuns.count(), 0);
+    QCOMPARE(addRuns.count(), 0);
 }
 
 void ScriptWindowTest::statusPanels()
