@@ -97,17 +97,34 @@ void appendHex(ScriptBuffer& out, const std::string& bytes) {
     out.commit(2 + bytes.size() * 2);
 }
 
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+bool isWordCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
 }
 
-// Whether the line starting at `pos` would be taken for a batch separator ("GO", "go 2"...).
-// Deliberately broad: any line whose first word is GO.
-bool readsAsBatchSeparator(std::string_view text, std::size_t pos) {
+bool startsWithWord(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != word[i]) return false;
+    }
+    return text.size() == word.size() || !isWordCharacter(text[word.size()]) ||
+           (word == "go" && text[word.size()] >= '0' && text[word.size()] <= '9');
+}
+
+// Whether the line starting at `pos` would be taken by a batch-splitting tool for one of its
+// own commands: GO (the batch separator), EXIT, QUIT, RESET, ED, "!!" (a shell command) or
+// anything beginning with ":" (:r includes a file). Such tools read these lines inside string
+// literals too. Deliberately broad.
+bool readsAsToolCommand(std::string_view text, std::size_t pos) {
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
-    if (pos + 2 > text.size()) return false;
-    if ((text[pos] != 'g' && text[pos] != 'G') || (text[pos + 1] != 'o' && text[pos + 1] != 'O')) return false;
-    return pos + 2 == text.size() || !isLetter(text[pos + 2]);
+    std::string_view line = text.substr(pos);
+    if (line.empty()) return false;
+    if (line[0] == ':' || (line.size() >= 2 && line[0] == '!' && line[1] == '!')) return true;
+    for (std::string_view word : {"go", "exit", "quit", "reset", "ed"})
+        if (startsWithWord(line, word)) return true;
+    return false;
 }
 
 // A character literal: quoted runs and CHAR()/NCHAR() pieces joined with " + ".
@@ -138,7 +155,9 @@ void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
     while (i < text.size()) {
         // The longest run of ordinary characters.
         std::size_t j = i;
-        while (j < text.size() && text[j] != '\'' && text[j] != '\0' && text[j] != '\r' && text[j] != '\n') ++j;
+        while (j < text.size() && text[j] != '\'' && text[j] != '\0' && text[j] != '\r' && text[j] != '\n' &&
+               !(text[j] == '$' && j + 1 < text.size() && text[j + 1] == '('))
+            ++j;
         if (j > i) {
             openRun();
             out.append(text.substr(i, j - i));
@@ -150,12 +169,18 @@ void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
             openRun();
             out.append("''");
             ++i;
+        } else if (c == '$') {
+            // "$(" would be a variable reference to such tools: the literal is cut between the two.
+            openRun();
+            out.append("$'");
+            open = false;
+            ++i;
         } else if (c == '\0') {
             special(0);
             ++i;
         } else {
             std::size_t length = (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            if (readsAsBatchSeparator(text, i + length)) {
+            if (readsAsToolCommand(text, i + length)) {
                 for (std::size_t k = 0; k < length; ++k) special(text[i + k]);
             } else {
                 openRun();

@@ -19,9 +19,10 @@ namespace korva::detail {
 //   doubled; datetimes as '2002-03-05T14:07:09.123'; binaries as 0x...; GUIDs quoted;
 //   sql_variant values as literals of their base type (CAST(... AS type) where the plain
 //   literal would read back as another type).
-// Inside character literals a NUL, and the line break before a line that a batch-splitting
-// tool would read as "GO", are written as CHAR(n)/NCHAR(n) outside the quotes, so that no
-// value can end a batch or hide from a line-oriented tool.
+// Inside character literals a NUL, and the line break before a line that a batch-splitting tool
+// would take for one of its commands (GO, EXIT, "!!", ":r" ...), are written as CHAR(n)/NCHAR(n)
+// outside the quotes, and "$(" is cut between its two characters, so that no value can end a
+// batch, run a command or be changed by variable substitution when the script is run.
 // Throws ComError for a value that has no literal (an infinite float, a malformed exact number).
 void appendLiteral(ScriptBuffer& out, const sqldmo::Value& value, sqldmo::SqlType columnType);
 

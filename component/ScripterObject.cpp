@@ -8,6 +8,7 @@
 #include "component/RowConnectionString.h"
 #include "component/TableData.h"
 #include "component/Text.h"
+#include "sqldmo/script/Quoting.h"
 #include "sqldmo/script/Scripter.h"
 
 namespace korva::detail {
@@ -210,29 +211,39 @@ HResult ScripterObject::Unadvise(std::uint32_t cookie) {
 }
 
 // Every sink advised when the event is raised receives it, each with its own copy of the
-// argument; a sink that fails or throws does not stop the others or the generation.
-void ScripterObject::raisePercentComplete(std::int32_t percent) {
-    const std::vector<Sink> sinks = sinks_;
-    for (const Sink& s : sinks) {
-        std::int32_t argument = percent;
+// argument; a sink that fails or throws does not stop the others or the generation. A sink
+// unadvised by an earlier one while the event is delivered is not called any more.
+template <class Call>
+void ScripterObject::raise(Call&& call) {
+    std::vector<std::uint32_t> cookies;
+    cookies.reserve(sinks_.size());
+    for (const Sink& s : sinks_) cookies.push_back(s.cookie);
+    for (std::uint32_t cookie : cookies) {
+        IScripterEvents* sink = nullptr;
+        for (const Sink& s : sinks_)
+            if (s.cookie == cookie) sink = s.sink;
+        if (!sink) continue;
         try {
-            s.sink->ScriptTransferPercentComplete(&argument);
+            call(*sink);
         } catch (...) {
         }
     }
 }
 
+void ScripterObject::raisePercentComplete(std::int32_t percent) {
+    raise([percent](IScripterEvents& sink) {
+        std::int32_t argument = percent;
+        sink.ScriptTransferPercentComplete(&argument);
+    });
+}
+
 void ScripterObject::raiseMessage(const std::string& message) {
-    const std::vector<Sink> sinks = sinks_;
-    if (sinks.empty()) return;
+    if (sinks_.empty()) return;
     const std::u16string text = toUtf16(message);
-    for (const Sink& s : sinks) {
+    raise([&text](IScripterEvents& sink) {
         std::u16string argument = text;
-        try {
-            s.sink->ScriptTransferMessage(&argument);
-        } catch (...) {
-        }
-    }
+        sink.ScriptTransferMessage(&argument);
+    });
 }
 
 void ScripterObject::statusMessage(const std::string& message) { raiseMessage(message + "..."); }
@@ -349,8 +360,9 @@ void ScripterObject::generate(ScriptBuffer& script) {
             const std::string name = toUtf8(dependencies_->list().item(i));
             raiseMessage("Scripting " + name + " data...");
             if (headers) {
-                script.append("/****** Object:  Table " + name + "    Script Date: " + stampText() +
-                              " ******/\r\n");
+                // The name as comment text: a "*/" in it cannot end the comment early.
+                script.append("/****** Object:  Table " + sqldmo::script::quote::commentText(name) +
+                              "    Script Date: " + stampText() + " ******/\r\n");
             }
             scriptTableData(script, context, name);
             raisePercentComplete(tablePercent(lastPercent_, i, entries));

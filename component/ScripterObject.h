@@ -74,6 +74,8 @@ private:
 
     void generate(ScriptBuffer& script);
     std::unique_ptr<sqldmo::RowConnection> openRowConnection() const;
+    template <class Call>
+    void raise(Call&& call);
     void raisePercentComplete(std::int32_t percent);
     void raiseMessage(const std::string& message);
 

@@ -40,6 +40,7 @@ std::vector<korvatest::FixtureTable> shopTables() {
            Value::ofExact(SqlType::Money, "12.5000"), Value::ofBinary(SqlType::Timestamp, std::string(8, '\1')),
            Value::ofInteger(SqlType::Int, 14)}}},
         {"Empty", {column("a", "int")}, {}},
+        {"A*/B", {column("a", "int")}, {}},
         {"Stamps", {column("ts", "timestamp"), computedColumn("c", "(1)")}, {}},
         {"We]ird", {column("a]b", "int")}, {{Value::ofInteger(SqlType::Int, 5)}}},
         {"Typed", {phone}, {{Value::ofText(SqlType::VarChar, "555-0100")}}},
@@ -164,6 +165,16 @@ TEST(KorvaGeneration, DataHeaderLines) {
     }
     EXPECT_EQ(tables, (std::vector<std::string>{"Empty", "Plain"}));
     EXPECT_NE(script.find(" ******/\r\n\r\n/****** Object:  Table [dbo].[Plain]"), std::string::npos) << script;
+}
+
+TEST(KorvaGeneration, NamesInHeaderLinesCannotEndTheComment) {
+    ScriptRun run;
+    run.connect();
+    run.dataOf({"A*/B"}, false);
+    run.s.formatOptions()->put_IncludeHeaders(True);
+    const std::string script = run.generate();
+    EXPECT_EQ(script.rfind("/****** Object:  Table [dbo].[A* /B]    Script Date: ", 0), 0u) << script;
+    EXPECT_EQ(script.find("*/B"), std::string::npos) << script;
 }
 
 TEST(KorvaGeneration, NoDataWithoutTablesOrWithoutScriptData) {

@@ -130,6 +130,15 @@ TEST(KorvaLiterals, HostileStringsStayInsideTheirLiteral) {
         {"a\n  go 5", SqlType::VarChar, "'a' + CHAR(10) + '  go 5'"},
         {"\nGO", SqlType::VarChar, "CHAR(10) + 'GO'"},
         {"x\r\ngo", SqlType::VarChar, "'x' + CHAR(13) + CHAR(10) + 'go'"},
+        // Nor any other command of such tools: file inclusion, shell commands, exit.
+        {"a\n:r /etc/passwd", SqlType::VarChar, "'a' + CHAR(10) + ':r /etc/passwd'"},
+        {"x\r\n  !! rm -rf /", SqlType::NVarChar, "N'x' + NCHAR(13) + NCHAR(10) + N'  !! rm -rf /'"},
+        {"a\nEXIT(SELECT 1)", SqlType::VarChar, "'a' + CHAR(10) + 'EXIT(SELECT 1)'"},
+        {"a\nexited\neducation\nquitting", SqlType::VarChar, "'a\nexited\neducation\nquitting'"},
+        // A variable reference is cut in two; a lone "$" is data.
+        {"$(HOME)/x", SqlType::NVarChar, "N'$' + N'(HOME)/x'"},
+        {"cost $5 (net)", SqlType::VarChar, "'cost $5 (net)'"},
+        {"a$(", SqlType::VarChar, "'a$' + '('"},
         // Other line breaks are data and stay as they are.
         {"line 1\r\nline 2\nGOTO", SqlType::VarChar, "'line 1\r\nline 2\nGOTO'"},
     };

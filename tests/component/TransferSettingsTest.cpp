@@ -194,3 +194,41 @@ TEST(KorvaTransferSettings, RelayedProgress) {
 }
 
 }  // namespace
+
+namespace {
+
+// Unadvises another sink from inside its own event.
+class UnadvisingSink final : public korva::IScripterEvents {
+public:
+    ScripterObject* scripter = nullptr;
+    std::uint32_t victim = 0;
+    int calls = 0;
+    korva::HResult ScriptTransferPercentComplete(std::int32_t*) override {
+        ++calls;
+        if (victim) scripter->Unadvise(victim);
+        victim = 0;
+        return korva::status::Ok;
+    }
+    korva::HResult ScriptTransferMessage(std::u16string*) override { return korva::status::Ok; }
+};
+
+TEST(KorvaTransferSettings, ASinkUnadvisedDuringAnEventIsNotCalledAgain) {
+    Fixture f;
+    f.s->AddView(u"dbo", u"v");
+    f.generate();
+    UnadvisingSink first;
+    korvatest::RecordingSink second;
+    std::uint32_t a = 0, b = 0;
+    ASSERT_EQ(f.s->Advise(&first, &a), korva::status::Ok);
+    ASSERT_EQ(f.s->Advise(&second, &b), korva::status::Ok);
+    first.scripter = f.s;
+    first.victim = b;
+    sqldmo::TransferEvents* relay = f.s->transfer().sinks().front();
+    relay->scriptTransferPercentComplete("", 50);
+    relay->scriptTransferPercentComplete("", 100);
+    EXPECT_EQ(first.calls, 2);
+    EXPECT_TRUE(second.percents().empty());
+    f.s->Unadvise(a);
+}
+
+}  // namespace
