@@ -1,6 +1,8 @@
 // The library's entry points: registration in the settings store, object creation by class
 // id, the unload test and the error information.
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
 
 #include <string>
 #include <utility>
@@ -22,8 +24,11 @@ using tavil::platform::SettingsStore;
 // This library's own path, as the dynamic loader found it.
 std::string libraryPath() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&KorvaRegisterServer), &info) && info.dli_fname) return info.dli_fname;
-    return {};
+    if (!dladdr(reinterpret_cast<void*>(&KorvaRegisterServer), &info) || !info.dli_fname) return {};
+    // Recorded as an absolute path: the library may have been loaded by a relative one.
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved)) return resolved;
+    return info.dli_fname;
 }
 
 struct ClassEntry {
