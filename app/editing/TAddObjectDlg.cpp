@@ -111,6 +111,8 @@ TAddObjectDlg::TAddObjectDlg(int kind, QWidget* parent)
     lvLeft_->setObjectName(QStringLiteral("lvLeft"));
     lvRight_ = new TObjectList(QStringLiteral("Object"), 95, 50, this);
     lvRight_->setObjectName(QStringLiteral("lvRight"));
+    lvLeft_->FitNameColumn();
+    lvRight_->FitNameColumn();
     lblLeft_ = new QLabel(QString::fromLatin1(t.left), this);
     lblLeft_->setObjectName(QStringLiteral("lblLeft"));
     lblLeft_->setBuddy(lvLeft_);

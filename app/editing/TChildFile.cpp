@@ -242,7 +242,13 @@ TChildFile::TChildFile(std::unique_ptr<TCmdFile> file, QWidget* parent) : QWidge
     splitter_->addWidget(right);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({kTreeWidth, kDefaultWidth - kTreeWidth - 5});
+    // The tree starts wide enough for its texts in the font in use.
+    int textWidth = 0;
+    for (int i = 0; i < root_->childCount(); ++i)
+        textWidth = std::max(textWidth, tvPages_->fontMetrics().horizontalAdvance(root_->child(i)->text(0)));
+    const int treeWidth = std::max(kTreeWidth, textWidth + tvPages_->indentation() + tvPages_->iconSize().width() +
+                                                   2 * tvPages_->frameWidth() + 16);
+    splitter_->setSizes({treeWidth, kDefaultWidth - treeWidth - 5});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

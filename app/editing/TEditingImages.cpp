@@ -258,20 +258,19 @@ QIcon PageImage(int index)
     return cached<11>(drawPage)[static_cast<std::size_t>(index)];
 }
 
-QPixmap WizardPicture()
+void PaintWizardPicture(QPainter& p, const QRect& box)
 {
-    QPixmap pm(164, 314);
-    QPainter p(&pm);
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, 314);
+    QLinearGradient g(box.topLeft(), box.bottomLeft());
     g.setColorAt(0, QColor(40, 80, 140));
     g.setColorAt(1, QColor(110, 160, 215));
-    p.fillRect(pm.rect(), g);
-    emblem(p, QRectF(26, 40, 112, 112));
+    p.fillRect(box, g);
+    const qreal side = std::min<qreal>(112, box.width() - 40);
+    emblem(p, QRectF(box.left() + (box.width() - side) / 2, box.top() + 40, side, side));
     p.setPen(QColor(255, 255, 255, 60));
-    for (int y = 190; y < 300; y += 14) p.drawLine(20, y, 144, y);
-    p.end();
-    return pm;
+    for (int y = box.top() + 190; y < box.bottom() - 14; y += 14) p.drawLine(box.left() + 20, y, box.right() - 20, y);
+    p.restore();
 }
 
 QPixmap WizardHeaderPicture()

@@ -5,6 +5,9 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+class QRect;
+
 namespace tavil {
 
 // Image i (0 … 10) of the page tree: 0 the root, 1 Connection, 2 … 8 the seven object pages,
@@ -14,8 +17,9 @@ QIcon PageImage(int index);
 // Image of an object kind (0 tables … 6 user-defined functions); a null icon outside that range.
 QIcon ObjectImage(int kind);
 
-// The large picture beside the wizard's first and last steps, and the small one of its header.
-QPixmap WizardPicture();
+// The picture beside the wizard's first and last steps, painted into a box of any height, and
+// the small one of its header.
+void PaintWizardPicture(QPainter& painter, const QRect& box);
 QPixmap WizardHeaderPicture();
 
 }  // namespace tavil

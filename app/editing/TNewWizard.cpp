@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -116,6 +117,23 @@ QLabel* boldLabel(const QString& text, int pointSize, QWidget* parent)
     label->setWordWrap(true);
     return label;
 }
+
+// The picture beside the first and last steps, as tall as the step.
+class TWizardBanner : public QWidget {
+public:
+    explicit TWizardBanner(QWidget* parent) : QWidget(parent)
+    {
+        setFixedWidth(164);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        PaintWizardPicture(p, rect());
+    }
+};
 
 QWidget* wizardParent(QWidget* parent)
 {
@@ -225,9 +243,7 @@ QWidget* TNewWizard::buildWelcome(bool last)
 {
     auto* page = new QWidget;
     page->setObjectName(last ? QStringLiteral("pFinish") : QStringLiteral("pWelcome"));
-    auto* picture = new QLabel(page);
-    picture->setPixmap(WizardPicture());
-    picture->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto* picture = new TWizardBanner(page);
     auto* title = boldLabel(last ? QStringLiteral("Completing the New File Wizard")
                                  : QStringLiteral("Welcome to the New File Wizard"),
                             12, page);
@@ -249,7 +265,7 @@ QWidget* TNewWizard::buildWelcome(bool last)
     auto* layout = new QHBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(picture, 0, Qt::AlignTop);
+    layout->addWidget(picture);
     layout->addLayout(texts, 1);
     return page;
 }
@@ -353,6 +369,8 @@ QWidget* TNewWizard::buildObjectStep(int step)
     s.available->setObjectName(QStringLiteral("lvAvailable%1").arg(step));
     s.chosen = new TObjectList(QStringLiteral("Object"), 120, 60, page, twoKinds);
     s.chosen->setObjectName(QStringLiteral("lvChosen%1").arg(step));
+    s.available->FitNameColumn();
+    s.chosen->FitNameColumn();
     s.availableLabel = new QLabel(s.pattern.arg(QString()), page);
     s.availableLabel->setBuddy(s.available);
     s.chosenLabel = new QLabel(QString::fromLatin1(t.chosen), page);

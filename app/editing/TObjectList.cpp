@@ -57,6 +57,13 @@ TObjectList::TObjectList(const QString& nameHeader, int nameWidth, int ownerWidt
     header()->setStretchLastSection(false);
 }
 
+void TObjectList::FitNameColumn()
+{
+    header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
 QTreeWidgetItem* TObjectList::AddObject(const QString& name, const QString& owner, int kind)
 {
     auto* item = new TObjectItem(name, owner, kind);

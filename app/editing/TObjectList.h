@@ -19,6 +19,10 @@ public:
 
     bool KindFirst() const { return kindFirst_; }
 
+    // The name column takes the width the owner column leaves (lists in fixed-size dialogs,
+    // whose widths are not kept).
+    void FitNameColumn();
+
     // Appends a row; the list is put in order again by SortRows (callers add in batches).
     QTreeWidgetItem* AddObject(const QString& name, const QString& owner, int kind);
     // Puts the rows in order (stable: equal names keep their order).
