@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace korva::detail {
 namespace {
 
@@ -51,7 +55,28 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Eight bytes at a time while they are all ASCII (the bulk of any script).
+// Sixteen bytes at a time while they are all ASCII (the bulk of any script): the count, or the
+// widened units written to `out`. False when fewer than sixteen are left or one is not ASCII.
+bool asciiBlock16(std::string_view text, std::size_t i, char16_t* out) noexcept {
+#if defined(__SSE2__)
+    if (i + 16 > text.size()) return false;
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    if (_mm_movemask_epi8(bytes) != 0) return false;
+    if (out) {
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+    return true;
+#else
+    (void)text;
+    (void)i;
+    (void)out;
+    return false;
+#endif
+}
+
+// Eight bytes at a time while they are all ASCII.
 bool asciiBlock(std::string_view text, std::size_t i) noexcept {
     if (i + 8 > text.size()) return false;
     std::uint64_t block;
@@ -80,6 +105,11 @@ std::string toUtf8(std::u16string_view text) {
 std::size_t utf16Length(std::string_view text) noexcept {
     std::size_t units = 0;
     for (std::size_t i = 0; i < text.size();) {
+        if (asciiBlock16(text, i, nullptr)) {
+            units += 16;
+            i += 16;
+            continue;
+        }
         if (asciiBlock(text, i)) {
             units += 8;
             i += 8;
@@ -100,6 +130,11 @@ std::size_t utf16Length(std::string_view text) noexcept {
 
 void toUtf16(std::string_view text, char16_t* out) noexcept {
     for (std::size_t i = 0; i < text.size();) {
+        if (asciiBlock16(text, i, out)) {
+            out += 16;
+            i += 16;
+            continue;
+        }
         if (asciiBlock(text, i)) {
             for (int k = 0; k < 8; ++k) out[k] = static_cast<char16_t>(text[i + static_cast<std::size_t>(k)]);
             out += 8;

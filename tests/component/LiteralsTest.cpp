@@ -253,6 +253,13 @@ TEST(KorvaText, RoundTripsAndRepairs) {
     EXPECT_EQ(toUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
     EXPECT_EQ(toUtf16("a\xFF" "b\xE6\x97"), u"a\uFFFDb\uFFFD\uFFFD");
     EXPECT_EQ(toUtf16("\xC0\x80"), u"\uFFFD\uFFFD");  // overlong
+    // Long runs of ASCII around other characters, at every offset of the block conversion.
+    for (std::size_t lead = 0; lead < 40; lead += 3) {
+        const std::u16string text = std::u16string(lead, u'a') + u"\u00e9" + std::u16string(17, u'b') + u"\U0001F600" +
+                                    std::u16string(lead % 16, u'c') + u"\u65e5";
+        EXPECT_EQ(toUtf16(toUtf8(text)), text) << lead;
+        EXPECT_EQ(utf16Length(toUtf8(text)), text.size()) << lead;
+    }
 }
 
 }  // namespace
