@@ -90,6 +90,13 @@ std::size_t checkIndex(std::int32_t index, std::size_t count, const char* collec
     throw Error(errors::NotConnected, "[SQL-DMO]This operation requires a connection to SQL Server. Connect first.");
 }
 
+// ODBCPrefix: errors the server raised carry the prefix of the layer they came through, unless
+// they already name their source.
+[[noreturn]] void rethrowServerError(const ServerError& e, bool prefix) {
+    if (!prefix || e.description().rfind('[', 0) == 0) throw e;
+    throw ServerError(e.number(), "[SQL Server]" + e.description(), e.severity(), e.state(), e.procedure(), e.line());
+}
+
 // A name given alone or in brackets, for the collections whose items have no owner.
 std::string plainName(const std::string& text) {
     auto parts = model::splitMultipartName(text);
@@ -375,9 +382,7 @@ void Server::open(const std::string& serverName, const LoginOptions& options) {
     try {
         backend = openServerBackend(serverName, options);
     } catch (const ServerError& e) {
-        // ODBCPrefix: errors of the server carry the prefix of the layer they came through.
-        if (!odbcPrefix_ || e.description().rfind('[', 0) == 0) throw;
-        throw ServerError(e.number(), "[SQL Server]" + e.description(), e.severity(), e.state(), e.procedure(), e.line());
+        rethrowServerError(e, odbcPrefix_);
     }
     model::Server info = backend->serverInfo();
     for (auto& [name, db] : cache_->databases) cache_->retired.push_back(std::move(db));
@@ -430,11 +435,15 @@ ServerBackend& Server::backend() const {
 void Server::withBackend(const std::function<void(ServerBackend&)>& f) {
     if (!backend_) notConnected();
     try {
-        f(*backend_);
-    } catch (const Error& e) {
-        if (!autoReconnect_ || e.number() != errors::ConnectionBroken) throw;
-        backend_ = openServerBackend(serverName_, cache_->options);
-        f(*backend_);
+        try {
+            f(*backend_);
+        } catch (const Error& e) {
+            if (!autoReconnect_ || e.number() != errors::ConnectionBroken) throw;
+            backend_ = openServerBackend(serverName_, cache_->options);
+            f(*backend_);
+        }
+    } catch (const ServerError& e) {
+        rethrowServerError(e, odbcPrefix_);
     }
 }
 

@@ -2,6 +2,8 @@
 // refused with the file's name; a failed write leaves the old file in place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "Fixtures.h"
@@ -86,6 +88,47 @@ TEST(Snapshot, RowsOfEveryTypeComeBackExactly) {
     }
     EXPECT_EQ(r, rows.size());
     EXPECT_FALSE(set->next());
+}
+
+TEST(Snapshot, WrittenFromAnOpenBackendCatalogueAndRowsArrive) {
+    TempDir dir;
+    // The source holds two databases: the catalogue of everything and the table of all types.
+    auto source = fixtures::everyField();
+    source.databases.push_back(fixtures::allTypes().databases[0]);
+    const auto rows = fixtures::allTypesRows();
+    const auto first = dir.file("first.snapshot");
+    snapshot::writeSnapshot(first, source, fixtures::rowsFor("AllTypes", rows));
+
+    LoginOptions login;
+    login.integrated = true;
+    auto backend = openServerBackend("file:" + first, login);
+    const auto copy = dir.file("copy.snapshot");
+    std::vector<int> percents;
+    snapshot::writeSnapshot(copy, *backend, {}, [&](const std::string&, int p) { percents.push_back(p); });
+    expectSameServer(snapshot::readSnapshot(first), snapshot::readSnapshot(copy));
+    ASSERT_FALSE(percents.empty());
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.back(), 100);
+
+    auto copied = openServerBackend("file:" + copy, login);
+    auto set = copied->query("Types", "SELECT * FROM [dbo].[AllTypes]");
+    for (const auto& expected : rows) {
+        ASSERT_TRUE(set->next());
+        for (std::size_t c = 0; c < expected.size(); ++c) EXPECT_EQ(set->value(c), expected[c]) << c;
+    }
+    EXPECT_FALSE(set->next());
+
+    // Chosen databases only, named in any letter case; a name the server lacks writes nothing.
+    const auto some = dir.file("some.snapshot");
+    snapshot::writeSnapshot(some, *backend, {"TYPES", "types"});
+    const auto only = snapshot::readSnapshot(some);
+    ASSERT_EQ(only.databases.size(), 1u);
+    EXPECT_EQ(only.databases[0]->name, "Types");
+    std::int32_t number = 0;
+    EXPECT_EQ(errorOf([&] { snapshot::writeSnapshot(dir.file("none.snapshot"), *backend, {"Nowhere"}); }, &number),
+              "[SQL-DMO]Database 'Nowhere' not found");
+    EXPECT_EQ(number, errors::NotFound);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.snapshot")));
 }
 
 TEST(Snapshot, RowsThatDoNotFitTheTableAreRefusedAndNothingIsWritten) {
