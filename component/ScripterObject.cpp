@@ -73,7 +73,7 @@ HResult ScripterObject::QueryInterface(const Guid& iid, void** object) {
     if (!object) return status::Pointer;
     if (iid == ids::IID_Unknown || iid == ids::IID_Scripter) {
         *object = static_cast<IScripter*>(this);
-    } else if (iid == ids::IID_ConnectionPoint || iid == ids::DIID_ScripterEvents) {
+    } else if (iid == ids::IID_ConnectionPoint) {
         *object = static_cast<IScripterEventSource*>(this);
     } else {
         *object = nullptr;
