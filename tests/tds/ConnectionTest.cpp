@@ -1,6 +1,9 @@
 // What a connection tells the server, and how many queries a catalogue read costs.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "sqldmo/Error.h"
 #include "tests/tds/Harness.h"
 
@@ -73,6 +76,51 @@ TEST(Connection, QueriesSentCountsWhatTheServerReceived) {
     while (rs->next()) {
     }
     EXPECT_EQ(backend->queriesSent(), run.server->batchCount());
+}
+
+}  // namespace
+}  // namespace tdstest
+
+namespace tdstest {
+namespace {
+
+TEST(Connection, SeveralConnectionsWorkAtOnce) {
+    Running run(richFixture());
+    // Logins and reads from several threads: db-lib is shared by the whole process.
+    std::vector<std::thread> threads;
+    std::atomic<int> good{0};
+    std::vector<std::string> problems(4);
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            try {
+                auto backend = run.open();
+                for (int i = 0; i < 5; ++i) {
+                    auto db = backend->database("Sample");
+                    auto rs = backend->query("Sample", "SELECT * FROM dbo.Customers");
+                    int rows = 0;
+                    while (rs->next()) ++rows;
+                    if (rows != 3 || db->tables.size() != 3) throw std::runtime_error("wrong result");
+                }
+                ++good;
+            } catch (const std::exception& e) {
+                problems[static_cast<std::size_t>(t)] = e.what();
+            }
+        });
+    for (auto& th : threads) th.join();
+    for (const auto& p : problems) EXPECT_EQ(p, "");
+    EXPECT_EQ(good.load(), 4);
+
+    // Two row sets open on one backend: the second gets a connection of its own.
+    auto backend = run.open();
+    auto a = backend->query("Sample", "SELECT * FROM dbo.Orders");
+    ASSERT_TRUE(a->next());
+    auto b = backend->query("Sample", "SELECT * FROM dbo.Customers");
+    int rows = 0;
+    while (b->next()) ++rows;
+    EXPECT_EQ(rows, 3);
+    rows = 1;
+    while (a->next()) ++rows;
+    EXPECT_EQ(rows, 4);
 }
 
 }  // namespace

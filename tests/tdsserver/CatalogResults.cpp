@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <strings.h>
 
@@ -630,7 +632,7 @@ ResultSet tableColumnsResult(const model::Table* table, int major) {
     return {columnsOf(tds::tableColumnsQuery(), major), std::make_unique<VectorRows>(std::move(rows))};
 }
 
-ResultSet catalogResult(const std::string& tag, const model::Server& server, const Database* db) {
+ResultSet catalogResult(const std::string& tag, const model::Server& server, const Database* db, CatalogCache& cache) {
     const tds::CatalogQuery* q = tds::findCatalogQuery(tag);
     if (!q) throw std::invalid_argument("unknown catalogue query " + tag);
     const int major = versionMajorOf(server);
@@ -647,7 +649,9 @@ ResultSet catalogResult(const std::string& tag, const model::Server& server, con
             rows.push_back({vstr(l.name), vstrOrNull(l.defaultDatabase), vstrOrNull(l.defaultLanguage),
                             vint(l.windowsLogin), vint(l.windowsGroup), vint(l.denyLogin)});
     } else if (db) {
-        const Ids ids = planIds(*db);
+        auto& slot = cache.plans[db];
+        if (!slot) slot = std::make_shared<Ids>(planIds(*db));
+        const Ids& ids = *std::static_pointer_cast<const Ids>(slot);
         if (tag == "objects") rows = objects(*db, ids);
         else if (tag == "columns") rows = columns(*db, ids);
         else if (tag == "texts") rows = texts(*db, ids, major);

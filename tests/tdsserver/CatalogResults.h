@@ -2,6 +2,8 @@
 // the live reader, in the column shapes sqldmo/tds/CatalogQueries.h declares.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "sqldmo/model/Catalog.h"
@@ -9,9 +11,16 @@
 
 namespace tdstest {
 
+// What catalogue results of one session share: the ids given out per database (the
+// databases must outlive it).
+struct CatalogCache {
+    std::map<const sqldmo::model::Database*, std::shared_ptr<void>> plans;
+};
+
 // The result of the catalogue query `tag` over `server` (server-level tags) or `db`
 // (database-level tags); throws std::invalid_argument for an unknown tag.
-ResultSet catalogResult(const std::string& tag, const sqldmo::model::Server& server, const sqldmo::model::Database* db);
+ResultSet catalogResult(const std::string& tag, const sqldmo::model::Server& server, const sqldmo::model::Database* db,
+                        CatalogCache& cache);
 
 // The rows of the "resultcolumns" query for one table (none when `table` is null).
 ResultSet tableColumnsResult(const sqldmo::model::Table* table, int versionMajor);

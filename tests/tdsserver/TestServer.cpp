@@ -92,6 +92,7 @@ private:
     bool fmtOnly_ = false;
     bool attention_ = false;  // an attention arrived while answering
     Writer out_;
+    CatalogCache catalogCache_;
 };
 
 bool Session::waitReadable(int timeoutMs) {
@@ -483,7 +484,7 @@ void Session::tagged(const std::string& tag, const std::string& sql) {
     if (!sqldmo::tds::findCatalogQuery(tag))
         throw StatementError{50000, 16, 1, "The test server knows no catalogue query '" + tag + "'."};
     const model::Database* db = findDb(database_);
-    ResultSet rs = catalogResult(tag, data(), db);
+    ResultSet rs = catalogResult(tag, data(), db, catalogCache_);
     emit(std::move(rs), true);
 }
 
