@@ -262,8 +262,9 @@ HResult ScripterObject::GenerateScript(std::u16string* script) {
             ScriptBuffer buffer;
             generate(buffer);
             // One conversion into the caller's text; the buffer goes as soon as it is done.
-            std::u16string text(utf16Length(buffer.view()), u'\0');
-            toUtf16(buffer.view(), text.data());
+            std::u16string text;
+            text.reserve(utf16Length(buffer.view()));
+            appendUtf16(text, buffer.view());
             buffer.clear();
             result = std::move(text);
         } catch (...) {

@@ -1,6 +1,7 @@
 // UTF-8 and UTF-16 conversions for the component's boundary.
 #include "component/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -155,6 +156,26 @@ void toUtf16(std::string_view text, char16_t* out) noexcept {
             *out++ = static_cast<char16_t>(cp);
         }
         i += length;
+    }
+}
+
+void appendUtf16(std::u16string& out, std::string_view text) {
+    // Through a small buffer: the text is written once, without first filling it with zeros.
+    constexpr std::size_t kChunk = 8192;
+    char16_t buffer[kChunk];
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = std::min(text.size(), i + kChunk);
+        // Never cut a sequence: step back over up to three continuation bytes to its lead.
+        for (int back = 0; back < 3 && end < text.size() && end > i + 1 &&
+                           (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80;
+             ++back)
+            --end;
+        const std::string_view piece = text.substr(i, end - i);
+        const std::size_t units = utf16Length(piece);
+        toUtf16(piece, buffer);
+        out.append(buffer, units);
+        i = end;
     }
 }
 

@@ -12,6 +12,8 @@ std::string toUtf8(std::u16string_view text);
 std::u16string toUtf16(std::string_view text);
 // The number of UTF-16 code units toUtf16 gives for `text`.
 std::size_t utf16Length(std::string_view text) noexcept;
+// Appends the conversion to `out`.
+void appendUtf16(std::u16string& out, std::string_view text);
 // Converts into `out` (whose size must be utf16Length(text)).
 void toUtf16(std::string_view text, char16_t* out) noexcept;
 

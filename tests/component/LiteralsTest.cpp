@@ -260,6 +260,13 @@ TEST(KorvaText, RoundTripsAndRepairs) {
         EXPECT_EQ(toUtf16(toUtf8(text)), text) << lead;
         EXPECT_EQ(utf16Length(toUtf8(text)), text.size()) << lead;
     }
+    // Appending goes through pieces: characters across a piece's end stay whole.
+    for (std::size_t lead : {8189u, 8190u, 8191u, 8192u, 16383u}) {
+        const std::u16string text = std::u16string(lead, u'a') + u"\u65e5\U0001F600\u00e9" + std::u16string(9000, u'z');
+        std::u16string out = u">";
+        appendUtf16(out, toUtf8(text));
+        EXPECT_EQ(out, u">" + text) << lead;
+    }
 }
 
 }  // namespace
