@@ -180,7 +180,9 @@ void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
             ++i;
         } else {
             std::size_t length = (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            if (readsAsToolCommand(text, i + length)) {
+            // Scripts are stored and shown with CR LF line ends, so a lone CR or LF inside a value
+            // would come back as CR LF: it is written as CHAR(13) / CHAR(10) to survive exactly.
+            if (length == 1 || readsAsToolCommand(text, i + length)) {
                 for (std::size_t k = 0; k < length; ++k) special(text[i + k]);
             } else {
                 openRun();

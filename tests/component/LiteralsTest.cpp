@@ -134,13 +134,15 @@ TEST(KorvaLiterals, HostileStringsStayInsideTheirLiteral) {
         {"a\n:r /etc/passwd", SqlType::VarChar, "'a' + CHAR(10) + ':r /etc/passwd'"},
         {"x\r\n  !! rm -rf /", SqlType::NVarChar, "N'x' + NCHAR(13) + NCHAR(10) + N'  !! rm -rf /'"},
         {"a\nEXIT(SELECT 1)", SqlType::VarChar, "'a' + CHAR(10) + 'EXIT(SELECT 1)'"},
-        {"a\nexited\neducation\nquitting", SqlType::VarChar, "'a\nexited\neducation\nquitting'"},
+        {"a\r\nexited\r\neducation\r\nquitting", SqlType::VarChar, "'a\r\nexited\r\neducation\r\nquitting'"},
         // A variable reference is cut in two; a lone "$" is data.
         {"$(HOME)/x", SqlType::NVarChar, "N'$' + N'(HOME)/x'"},
         {"cost $5 (net)", SqlType::VarChar, "'cost $5 (net)'"},
         {"a$(", SqlType::VarChar, "'a$' + '('"},
-        // Other line breaks are data and stay as they are.
-        {"line 1\r\nline 2\nGOTO", SqlType::VarChar, "'line 1\r\nline 2\nGOTO'"},
+        // A CR LF pair stays as it is; a lone LF or CR is written as CHAR() so that converting the
+        // script's line ends cannot change the value.
+        {"line 1\r\nline 2\nGOTO", SqlType::VarChar, "'line 1\r\nline 2' + CHAR(10) + 'GOTO'"},
+        {"old\rmac", SqlType::NVarChar, "N'old' + NCHAR(13) + N'mac'"},
     };
     for (const Case& c : cases) EXPECT_EQ(literal(Value::ofText(c.type, c.text), c.type), c.expected) << c.text;
     EXPECT_EQ(literal(Value::ofText(SqlType::VarChar, std::string("x\0y", 3)), SqlType::VarChar),
