@@ -9,6 +9,7 @@
 int runAddObjectDlgTests(int argc, char** argv);
 int runChildFileTests(int argc, char** argv);
 int runNewWizardTests(int argc, char** argv);
+int runShellIntegrationTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     status |= runAddObjectDlgTests(argc, argv);
     status |= runChildFileTests(argc, argv);
     status |= runNewWizardTests(argc, argv);
+    status |= runShellIntegrationTests(argc, argv);
     if (fatal) {
         std::fprintf(stderr, "An error that ends the program was reported.\n");
         status |= 1;
