@@ -7,6 +7,7 @@
 #include "app/editing/TEditingCatalogue.h"
 #include "app/editing/TNewWizard.h"
 #include "app/editing/TObjectList.h"
+#include "app/shell/TVELKMain.h"
 #include "app/shell/core/TVELKOptions.h"
 #include "app/shell/messages/QMErrorHandler.h"
 
@@ -123,5 +124,25 @@ int main(int argc, char** argv)
         }
     }
     delete w;
+
+    // A command file from the samples in the main window.
+    {
+        RegisterCommandFileWindows(ShellHooks());
+        TVELKMain main(QStringList{}, TServerAvailability{});
+        main.resize(1000, 640);
+        main.show();
+        QTest::qWait(100);
+        TCmdFile sample;
+        sample.Connection.ServerName = server;
+        sample.Connection.DatabaseName = database;
+        for (const auto& [name, owner] : tables) sample.Tables.Add(std::make_unique<TDBObject>(owner, name));
+        const QString path = config.filePath(QStringLiteral("sample.qvx"));
+        sample.SaveAs(path);
+        TCommandFileChild* child = main.OpenCommandFile(path);
+        QTest::qWait(200);
+        child->ShowPage(2);
+        main.UpdateActions();
+        save(&main, out, QStringLiteral("main-window-tables"));
+    }
     return 0;
 }
