@@ -117,6 +117,15 @@ int main(int argc, char** argv)
     });
     shootModal(main.FindAction(QStringLiteral("actEditGoTo")), "4-goto");
     shootModal(main.FindAction(QStringLiteral("actEditInsertDateTime")), "5-datetime");
+    // The editor's pop-up menu.
+    QTimer::singleShot(300, [] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            shoot("7-popup");
+            menu->close();
+        }
+    });
+    emit script->Editor()->customContextMenuRequested(QPoint(120, 60));
+
 #ifdef TAVIL_HAVE_X11
     // Caps Lock and Num Lock switched on through the X server: the status bar shows them.
     if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {

@@ -264,7 +264,9 @@ void ScriptDialogsTest::goToDialog()
     // Leaving a box corrects it; a huge number is the maximum.
     answers.handlers.push_back([](QDialog* d) {
         auto* g = qobject_cast<TGoToDlg*>(d);
+        // Focus moves between the boxes only in the active window.
         g->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(g));
         g->txtLine->setFocus();
         typeInto(g->txtLine, QStringLiteral("0"));
         g->txtColumn->setFocus();
