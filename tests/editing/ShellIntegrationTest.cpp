@@ -108,7 +108,10 @@ private slots:
         QTRY_VERIFY(driver.Idle());
         QCOMPARE(caption, QStringLiteral("Add Tables..."));
 
-        // F1 asks for the window's own topic.
+        // F1 asks for the window's own topic, also while the main window's F1 is live.
+        main_->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), main_.get());
+        w->PageTree()->setFocus();
         QList<int> contexts;
         SetHelpHook([&contexts](int context, QWidget*) { contexts.append(context); });
         QTest::keyClick(w->PageTree(), Qt::Key_F1);
