@@ -309,15 +309,15 @@ QWidget* TChildFile::buildConnectionPage()
     cbServerName_->setObjectName(QStringLiteral("cbServerName"));
     cbServerName_->setEditable(true);
     cbServerName_->setInsertPolicy(QComboBox::NoInsert);
-    cbServerName_->setFixedWidth(220);
+    cbServerName_->setFixedWidth(300);
     cbWindowsAuthentication_ = trueFalseBox(page);
     cbWindowsAuthentication_->setObjectName(QStringLiteral("cbWindowsAuthentication"));
     txtUsername_ = new QLineEdit(page);
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
-    txtUsername_->setFixedWidth(220);
+    txtUsername_->setFixedWidth(300);
     txtPassword_ = new QLineEdit(page);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword_->setFixedWidth(220);
+    txtPassword_->setFixedWidth(300);
     txtPassword_->setEchoMode(QLineEdit::Password);
     auto* star = new TStarStyle(QApplication::style()->name());
     star->setParent(txtPassword_);
@@ -325,7 +325,7 @@ QWidget* TChildFile::buildConnectionPage()
     cbDatabaseName_ = new QComboBox(page);
     cbDatabaseName_->setObjectName(QStringLiteral("cbDatabaseName"));
     cbDatabaseName_->setEditable(false);
-    cbDatabaseName_->setFixedWidth(220);
+    cbDatabaseName_->setFixedWidth(300);
 
     auto* lblServer = new QLabel(QStringLiteral("Serve&r Name"), page);
     auto* lblAuthentication = new QLabel(QStringLiteral("W&indows Authentication"), page);
