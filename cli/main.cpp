@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 
 #include "app/support/QMApplication.h"
+#include "app/support/setup/QMComponentSetup.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -94,5 +95,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavilc"));
+    // An installed tavilc registers the scripting component for this user on first use.
+    tavil::EnsureComponentRegistered();
     return tavil::cli::run(QCoreApplication::arguments().mid(1));
 }

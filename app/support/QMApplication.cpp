@@ -7,6 +7,7 @@
 #include "VersionInfo.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -75,12 +76,16 @@ TQMApplication MakeQMApplication(const QString& exeName, const std::optional<TQM
     app.Credits = QString::fromLatin1(kCredits);
     app.DialogFont = QStringLiteral("Tahoma");
     // Help is a folder of HTML topics, "help", beside the program or in the data folder.
-    app.HelpFile = firstExisting({app.ExePath + QStringLiteral("help/index.html"), IncludeTrailingBackslash(data) + QStringLiteral("help/index.html")});
+    // An installation moved to another prefix (or unpacked below DESTDIR) has its data folder
+    // beside the program's bin folder.
+    const QString relativeData = QDir::cleanPath(app.ExePath + QStringLiteral("../share/tavilor")) + QLatin1Char('/');
+    app.HelpFile = firstExisting({app.ExePath + QStringLiteral("help/index.html"), relativeData + QStringLiteral("help/index.html"),
+                                  IncludeTrailingBackslash(data) + QStringLiteral("help/index.html")});
     app.WebAddress = QStringLiteral("https://www.quillomere.example/");
     app.SupportAddress = QStringLiteral("support@quillomere.example");
     app.AccentColor = 0xFF3A6EA5;
     const QString tip = QFileInfo(exeName).completeBaseName() + QStringLiteral(".tip");
-    app.TipFile = firstExisting({app.ExePath + tip, IncludeTrailingBackslash(data) + tip});
+    app.TipFile = firstExisting({app.ExePath + tip, relativeData + tip, IncludeTrailingBackslash(data) + tip});
     return app;
 }
 

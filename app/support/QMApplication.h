@@ -51,8 +51,9 @@ const TQMApplication& QMApp();
 
 // Fills a record as if the program were exeName with that version information (nothing: a
 // program without version information). The help and tip files are looked for beside the program,
-// then in dataFolder (the installed data folder when empty); when neither has them the names
-// beside the program are kept.
+// then in ../share/tavilor of the program's folder (an installation under any prefix), then in
+// dataFolder (the installed data folder when empty); when none has them the names beside the
+// program are kept.
 TQMApplication MakeQMApplication(const QString& exeName, const std::optional<TQMVersionInfo>& version,
                                  const QString& dataFolder = QString());
 
