@@ -173,13 +173,13 @@ THelpWindow::THelpWindow(QWidget* owner) : QWidget(owner, Qt::Window), home_(own
     split->addWidget(contents_);
     split->addWidget(browser_);
     split->setStretchFactor(1, 1);
-    split->setSizes({190, 560});
+    split->setSizes({240, 560});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bar_);
     layout->addWidget(split);
-    resize(780, 560);
+    resize(840, 580);
 
     // Escape closes the window; F1 shows the contents.
     TQMDialogKeys::Install(this, 0);
@@ -233,6 +233,9 @@ void THelpWindow::ShowTopic(const QString& indexFile, const QUrl& topic, QWidget
     if (indexFile != index_) {
         index_ = indexFile;
         browser_->setSearchPaths({QFileInfo(indexFile).absolutePath()});
+        // The topics' style sheet, applied by the browser itself (linked sheets are not always
+        // honoured by the rich-text engine).
+        browser_->document()->setDefaultStyleSheet(readText(QFileInfo(indexFile).dir().filePath(QStringLiteral("style.css"))));
         fillContents();
     }
     QFile check(topic.toLocalFile());
