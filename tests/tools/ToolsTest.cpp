@@ -245,6 +245,7 @@ private slots:
         QTest::newRow("missing file") << "/no/such/prog" << "/no/such/dir" << "File '/no/such/prog' not found.";
         QTest::newRow("folder given for a command") << files_.path() << "" << QStringLiteral("File '%1' not found.").arg(files_.path());
         QTest::newRow("missing folder") << program << "/no/such/dir" << "Directory '/no/such/dir' not found.";
+        QTest::newRow("bar in the command") << "/bin/a|b" << "" << "The command cannot contain the character '|'.";
         QTest::newRow("valid") << program << files_.path() << "";
     }
     void editDialogValidates()
@@ -271,6 +272,29 @@ private slots:
             QCOMPARE(e->Message, message);
             QCOMPARE(tool, before);
         }
+    }
+
+    void editDialogRejectsBarsThatWouldShiftTheFields()
+    {
+        const QString program = writeFile(files_.filePath("prog2"));
+        TExternalTool tool;
+        TEditToolDlg dlg(tool, true);
+        dlg.txtCommand->setText(program);
+        dlg.txtCaption->setText("a|b");
+        auto e = raised([&] { dlg.Confirm(); });
+        QVERIFY(e);
+        QCOMPARE(e->Message, QStringLiteral("The menu caption cannot contain the character '|'."));
+        dlg.txtCaption->setText("ab");
+        dlg.txtParameters->setText("x | y");
+        e = raised([&] { dlg.Confirm(); });
+        QVERIFY(e);
+        QCOMPARE(e->Message, QStringLiteral("The parameters cannot contain the character '|'."));
+        // The working folder may hold one: it is the last field.
+        QDir().mkpath(files_.filePath("a|b"));
+        dlg.txtParameters->setText("x y");
+        dlg.txtWorkingDir->setText(files_.filePath("a|b"));
+        QVERIFY(!raised([&] { dlg.Confirm(); }));
+        QCOMPARE(TExternalTool::Parse(tool.Joined()), std::optional<TExternalTool>(tool));
     }
 
     void editDialogButtonsAndBrowse()

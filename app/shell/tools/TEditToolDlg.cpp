@@ -167,6 +167,12 @@ void TEditToolDlg::Confirm()
     const QString command = txtCommand->Command();
     const QString folder = txtWorkingDir->text();
     if (command.isEmpty()) throw information(QStringLiteral("You must specify the command for this External Tool."));
+    // The stored record separates its fields with "|": one inside the first three would shift
+    // the fields when the list is read back.
+    for (const auto& [label, text] : {std::pair{"menu caption", txtCaption->text()}, std::pair{"command", command},
+                                      std::pair{"parameters", txtParameters->text()}})
+        if (text.contains(QLatin1Char('|')))
+            throw information(QStringLiteral("The %1 cannot contain the character '|'.").arg(QLatin1String(label)));
     if (!FileExistsSafe(command)) throw information(QStringLiteral("File '%1' not found.").arg(command));
     if (!folder.isEmpty() && !DirectoryExistsSafe(folder))
         throw information(QStringLiteral("Directory '%1' not found.").arg(folder));
