@@ -67,6 +67,7 @@ private slots:
     void failedSaveChangesNothing();
     void closeQuery_data();
     void closeQuery();
+    void closeQueryKeepsWindowWhenSaveFails();
     void closeBoxAsksAndStaysOnCancel();
     void keys();
     void keysTheMainWindowAlsoUses();
@@ -280,6 +281,22 @@ void ScriptWindowTest::closeQuery()
     } else {
         QVERIFY(host_->recentScripts.isEmpty());
     }
+}
+
+void ScriptWindowTest::closeQueryKeepsWindowWhenSaveFails()
+{
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("sub")));
+    const QString path = dir_->filePath(QStringLiteral("sub/a.sql"));
+    writeFile(path, "x");
+    std::unique_ptr<TChildScript> w(TChildScript::OpenScriptWindow(path));
+    w->Editor()->appendPlainText(QStringLiteral("y"));
+    QVERIFY(QDir(dir_->filePath(QStringLiteral("sub"))).removeRecursively());
+    ModalAnswerer answers;
+    answers.buttons.push_back(1);
+    QVERIFY(!w->CloseQuery());
+    QCOMPARE(answers.errors, QStringList{QStringLiteral("Error saving script.")});
+    QVERIFY(w->IsModified());
+    QVERIFY(host_->recentScripts.isEmpty());
 }
 
 void ScriptWindowTest::closeBoxAsksAndStaysOnCancel()
