@@ -176,11 +176,7 @@ QString readPassword(const QString& user)
 
 QString resolveServerName(const QString& serverName, const QString& folder)
 {
-    if (!serverName.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) return serverName;
-    QString path = serverName.mid(5);
-    if (path.startsWith(QLatin1String("~/"))) path = QDir::homePath() + path.mid(1);
-    if (path.isEmpty() || QDir::isAbsolutePath(path)) return serverName;
-    return serverName.left(5) + QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+    return ResolveServerName(serverName, folder);
 }
 
 std::unique_ptr<TCmdFile> loadCommandFile(const QString& path)
@@ -188,7 +184,6 @@ std::unique_ptr<TCmdFile> loadCommandFile(const QString& path)
     auto file = std::make_unique<TCmdFile>();
     file->LoadFromFile(path);
     file->FileName = QFileInfo(path).absoluteFilePath();
-    file->Connection.ServerName = resolveServerName(file->Connection.ServerName, QFileInfo(path).absolutePath());
     return file;
 }
 

@@ -83,8 +83,8 @@ QString readPassword(const QString& user);
 // other name unchanged.
 QString resolveServerName(const QString& serverName, const QString& folder);
 
-// Reads a command file; a snapshot server named relative to it ("file:bookshop.snapshot") is
-// made absolute against the command file's folder. Raises EQMException.
+// Reads a command file (its FileName set to the absolute path, so that the runs find a snapshot
+// server named relative to it). Raises EQMException.
 std::unique_ptr<TCmdFile> loadCommandFile(const QString& path);
 
 // Replaces path with the bytes atomically: on failure the old file (or none) stays. Raises

@@ -5,6 +5,8 @@
 #include "app/support/QMApplication.h"
 #include "sqldmo/objects/Sqldmo.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <cstdint>
 #include <limits>
@@ -65,6 +67,21 @@ std::int32_t blockingMilliseconds(int seconds)
 }
 
 }  // namespace
+
+QString ResolveServerName(const QString& serverName, const QString& folder)
+{
+    if (!serverName.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) return serverName;
+    QString path = serverName.mid(5);
+    if (path.startsWith(QLatin1String("~/"))) path = QDir::homePath() + path.mid(1);
+    if (path.isEmpty() || QDir::isAbsolutePath(path)) return serverName.left(5) + path;
+    return serverName.left(5) + QDir::cleanPath(QDir(folder).absoluteFilePath(path));
+}
+
+QString CommandFileServerName(const QString& serverName, const QString& commandFileName)
+{
+    if (commandFileName.isEmpty() || commandFileName == QLatin1String("Untitled")) return serverName;
+    return ResolveServerName(serverName, QFileInfo(commandFileName).absolutePath());
+}
 
 QString ErrorText(const std::exception& e)
 {

@@ -97,6 +97,14 @@ private:
     void walk(int kind, const QString& Database, Visit&& visit) const;
 };
 
+// A snapshot server named with a relative path ("file:shop.snapshot") made absolute against
+// folder ("~/" stands for the home folder); any other server name is returned unchanged.
+QString ResolveServerName(const QString& serverName, const QString& folder);
+
+// The server name of a command file as the runs connect to it: a relative snapshot path is
+// taken from the command file's folder (a file never saved keeps the name as it is).
+QString CommandFileServerName(const QString& serverName, const QString& commandFileName);
+
 // The text of any exception as the program shows it in details: the layer's description, an
 // EQMException's message, what() of anything else.
 QString ErrorText(const std::exception& e);

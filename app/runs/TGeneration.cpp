@@ -2,6 +2,7 @@
 #include "app/runs/TGeneration.h"
 
 #include "app/catalogue/TDBDependencies.h"
+#include "app/catalogue/TDMOServer.h"
 #include "app/model/TCmdFile.h"
 #include "app/runs/TScripter.h"
 #include "app/shell/core/TVELKOptions.h"
@@ -130,7 +131,7 @@ QString Generate(const TCmdFile& cmdFile, PercentSink percent, MessageSink messa
 
     const TDBConnection& c = cmdFile.Connection;
     TScripterConnection connection = scripter.Connection();
-    connection.SetServerName(c.ServerName);
+    connection.SetServerName(CommandFileServerName(c.ServerName, cmdFile.FileName));
     connection.SetWindowsAuthentication(c.WindowsAuthentication);
     connection.SetUsername(c.Username);
     connection.SetPassword(c.Password);

@@ -21,7 +21,8 @@ using MessageSink = std::function<void(const QString& message)>;
 // Runs the generation and returns the path of the result file. The options (timeouts, packet
 // size) come from VELKOptions(), which the caller has loaded. Raises EQMException (or its
 // subclass EScripterError) with the failure's message; on failure no result file is written and
-// an earlier one is left as it was. The command file is only read.
+// an earlier one is left as it was. The command file is only read; a snapshot server it names
+// with a relative path is looked for in the command file's folder.
 QString Generate(const TCmdFile& cmdFile, PercentSink percent = {}, MessageSink message = {});
 
 // The folder of this process's result files, created on first use under TempFolder() and

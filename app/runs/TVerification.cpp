@@ -74,8 +74,8 @@ private:
         const TDBConnection& conn = c_.Connection;
 
         Title("Verifying Server connection... ");
-        server_ = std::make_unique<TDMOServer>(conn.ServerName, conn.WindowsAuthentication, conn.Username,
-                                               conn.Password);
+        server_ = std::make_unique<TDMOServer>(CommandFileServerName(conn.ServerName, c_.FileName),
+                                               conn.WindowsAuthentication, conn.Username, conn.Password);
         Passed();
         out_.Progress(10);
 

@@ -43,7 +43,8 @@ struct TVerificationResult {
 
 // Runs every check and writes the whole report, the closing description and the summary
 // included. Never raises for what it finds or cannot reach: every failure is a report line and
-// counts in ErrorCount. The command file is only read.
+// counts in ErrorCount. The command file is only read; a snapshot server it names with a
+// relative path is looked for in the command file's folder.
 TVerificationResult Verify(const TCmdFile& cmdFile, TVerificationSink& sink);
 
 // The name a verification looks an object up by: owner "." name, or the bracketed form when a

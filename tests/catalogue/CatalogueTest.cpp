@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QDir>
 #include <climits>
 
 #include "app/catalogue/TDMOServer.h"
@@ -235,6 +236,27 @@ TEST_F(Catalogue, ExistenceChecksAnswerWithoutRaising)
     EXPECT_FALSE(s->DatabaseExists("Gone", error));
     EXPECT_TRUE(error.contains("Gone"));
     EXPECT_FALSE(s->ObjectExists(42, "Shop", "dbo.Orders", error));
+}
+
+TEST(ServerNames, RelativeSnapshotPathsAreTakenFromTheirFolder)
+{
+    struct Case {
+        const char* name;
+        const char* folder;
+        QString resolved;
+    };
+    const Case cases[] = {
+        {"file:shop.snapshot", "/data/qvx", "file:/data/qvx/shop.snapshot"},
+        {"FILE:../snaps/shop.snapshot", "/data/qvx", "FILE:/data/snaps/shop.snapshot"},
+        {"file:/abs/shop.snapshot", "/data/qvx", "file:/abs/shop.snapshot"},
+        {"file:~/shop.snapshot", "/data/qvx", "file:" + QDir::homePath() + "/shop.snapshot"},
+        {"(local)", "/data/qvx", "(local)"},
+        {"host\\inst", "/data/qvx", "host\\inst"},
+        {"file:", "/data/qvx", "file:"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tavil::ResolveServerName(c.name, c.folder), c.resolved) << c.name;
+    EXPECT_EQ(tavil::CommandFileServerName("file:shop.snapshot", "/data/qvx/a.qvx"), "file:/data/qvx/shop.snapshot");
+    EXPECT_EQ(tavil::CommandFileServerName("file:shop.snapshot", "Untitled"), "file:shop.snapshot");
 }
 
 TEST(CatalogueInterface, IsAvailableAndListsServersWithoutRaising)

@@ -90,6 +90,7 @@ protected:
         c.TableOptions.ScriptData = true;
         c.FormatOptions.GenerateCreateCommand = true;
         c.FormatOptions.ScriptDependantObjects = true;
+        c.FormatOptions.IncludeHeaders = false;  // no time stamps: two runs give the same text
         c.SaveAs(path(name));
         return path(name);
     }

@@ -118,6 +118,14 @@ TEST_F(Generation, TheResultFileIsPrivateToTheProcessAndEndsEveryLineWithCrLf)
     EXPECT_FALSE(readAll(path).contains("Totals"));
 }
 
+TEST_F(Generation, ASnapshotNamedRelativelyIsFoundBesideTheCommandFile)
+{
+    auto c = file({{TCmdFile::KindViews, "dbo.Totals"}});
+    c->Connection.ServerName = "file:shop.snapshot";
+    c->FileName = q(shop_->dir().file("views.qvx"));
+    EXPECT_TRUE(readAll(run(*c)).contains("CREATE VIEW [dbo].[Totals]"));
+}
+
 TEST(ResultFile, LinesAreSplitAtEveryBreakAndWrittenWithCrLf)
 {
     struct Case {

@@ -128,6 +128,15 @@ TEST_F(Verification, AnUnreachableServerAbortsAfterTheConnectionLine)
     EXPECT_EQ(out.errorMarks, 1);
 }
 
+TEST_F(Verification, ASnapshotNamedRelativelyIsFoundBesideTheCommandFile)
+{
+    auto c = file({{TCmdFile::KindViews, "dbo.Totals"}});
+    c->Connection.ServerName = "file:shop.snapshot";
+    c->FileName = q(shop_->dir().file("views.qvx"));
+    RecordingSink out;
+    EXPECT_EQ(tavil::Verify(*c, out).ErrorCount, 0) << out.lines.join('\n').toStdString();
+}
+
 TEST_F(Verification, AMissingDatabaseAbortsWithTheLookupError)
 {
     const auto c = file({{TCmdFile::KindTables, "dbo.Orders"}}, nullptr, "Gone");
