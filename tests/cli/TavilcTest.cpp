@@ -2,57 +2,30 @@
 // only on success, over snapshot fixtures and command files written in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include "app/model/TCmdFile.h"
 #include "tests/catalogue/CatalogueFixture.h"
+#include "tests/cli/RunTavilc.h"
 
 namespace {
 
 using cattest::ServerSpec;
 using cattest::Snapshot;
 
+using clitest::Result;
+
 cattest::TempConfig gConfig;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-QString executableFolder() { return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2); }
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 Result tavilc(const QStringList& arguments, const QString& folder = QString(), const QByteArray& input = {})
 {
-    QProcess p;
-    p.setProgram(executableFolder() + QStringLiteral("/tavilc"));
-    p.setArguments(arguments);
-    if (!folder.isEmpty()) p.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), q(gConfig.path()));
-    p.setProcessEnvironment(env);
-    p.start();
-    if (!p.waitForStarted()) return {};
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    Result r;
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return clitest::tavilc(q(gConfig.path()), arguments, folder, input);
 }
 
 ServerSpec shop()
