@@ -92,7 +92,7 @@ int main(int argc, char** argv)
     main.resize(900, 640);
     main.move(20, 20);
     main.show();
-    QTest::qWaitForWindowExposed(&main);
+    if (!QTest::qWaitForWindowExposed(&main)) return 1;
     auto* script = dynamic_cast<tavil::TChildScript*>(tavil::ShellHooks().NewScriptWindow(result));
     main.AddChild(script);
     script->Editor()->setFocus();

@@ -302,21 +302,23 @@ void ScriptWindowTest::closeQueryKeepsWindowWhenSaveFails()
 void ScriptWindowTest::closeBoxAsksAndStaysOnCancel()
 {
     writeFile(file("a.sql"), "x");
-    QPointer<TChildScript> w(TChildScript::OpenScriptWindow(file("a.sql")));
-    w->show();
-    w->Editor()->appendPlainText(QStringLiteral("y"));
+    TChildScript* window = TChildScript::OpenScriptWindow(file("a.sql"));
+    QPointer<TChildScript> alive(window);
+    window->show();
+    window->Editor()->appendPlainText(QStringLiteral("y"));
     {
         ModalAnswerer answers;
         answers.buttons.push_back(3);
-        QVERIFY(!w->close());
+        QVERIFY(!window->close());
         QCOMPARE(answers.questions.size(), 1);
     }
-    QVERIFY(w && w->isVisible());
+    QVERIFY(alive);
+    QVERIFY(window->isVisible());
     ModalAnswerer answers;
     answers.buttons.push_back(2);
-    QVERIFY(w->close());
+    QVERIFY(window->close());
     // A closed window is destroyed.
-    QTRY_VERIFY(!w);
+    QTRY_VERIFY(!alive);
 }
 
 void ScriptWindowTest::keys()
