@@ -29,6 +29,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
@@ -246,9 +247,9 @@ TChildFile::TChildFile(std::unique_ptr<TCmdFile> file, QWidget* parent) : QWidge
     int textWidth = 0;
     for (int i = 0; i < root_->childCount(); ++i)
         textWidth = std::max(textWidth, tvPages_->fontMetrics().horizontalAdvance(root_->child(i)->text(0)));
-    const int treeWidth = std::max(kTreeWidth, textWidth + tvPages_->indentation() + tvPages_->iconSize().width() +
-                                                   2 * tvPages_->frameWidth() + 16);
-    splitter_->setSizes({treeWidth, kDefaultWidth - treeWidth - 5});
+    treeWidth_ = std::max(kTreeWidth, textWidth + tvPages_->indentation() + tvPages_->iconSize().width() +
+                                                   2 * tvPages_->frameWidth() + 30);
+    splitter_->setSizes({treeWidth_, kDefaultWidth - treeWidth_ - 5});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -309,15 +310,18 @@ QWidget* TChildFile::buildConnectionPage()
     cbServerName_->setObjectName(QStringLiteral("cbServerName"));
     cbServerName_->setEditable(true);
     cbServerName_->setInsertPolicy(QComboBox::NoInsert);
-    cbServerName_->setFixedWidth(300);
+    cbServerName_->setMinimumWidth(150);
+    cbServerName_->setMaximumWidth(300);
     cbWindowsAuthentication_ = trueFalseBox(page);
     cbWindowsAuthentication_->setObjectName(QStringLiteral("cbWindowsAuthentication"));
     txtUsername_ = new QLineEdit(page);
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
-    txtUsername_->setFixedWidth(300);
+    txtUsername_->setMinimumWidth(150);
+    txtUsername_->setMaximumWidth(300);
     txtPassword_ = new QLineEdit(page);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword_->setFixedWidth(300);
+    txtPassword_->setMinimumWidth(150);
+    txtPassword_->setMaximumWidth(300);
     txtPassword_->setEchoMode(QLineEdit::Password);
     auto* star = new TStarStyle(QApplication::style()->name());
     star->setParent(txtPassword_);
@@ -325,7 +329,8 @@ QWidget* TChildFile::buildConnectionPage()
     cbDatabaseName_ = new QComboBox(page);
     cbDatabaseName_->setObjectName(QStringLiteral("cbDatabaseName"));
     cbDatabaseName_->setEditable(false);
-    cbDatabaseName_->setFixedWidth(300);
+    cbDatabaseName_->setMinimumWidth(150);
+    cbDatabaseName_->setMaximumWidth(300);
 
     auto* lblServer = new QLabel(QStringLiteral("Serve&r Name"), page);
     auto* lblAuthentication = new QLabel(QStringLiteral("W&indows Authentication"), page);
@@ -346,10 +351,11 @@ QWidget* TChildFile::buildConnectionPage()
     int r = 0;
     for (const auto& [label, control] : rows) {
         grid->addWidget(label, r, 0);
-        grid->addWidget(control, r, 1, Qt::AlignLeft);
+        if (control == cbWindowsAuthentication_) grid->addWidget(control, r, 1, Qt::AlignLeft);
+        else grid->addWidget(control, r, 1);
         ++r;
     }
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(1, 1);
     grid->setRowStretch(r, 1);
 
     connect(cbServerName_, &QComboBox::editTextChanged, this, [this] { changed(true); });
@@ -407,6 +413,8 @@ QWidget* TChildFile::buildOptionPage(int first, int count)
         box->setObjectName(QStringLiteral("cbOption%1").arg(index));
         auto* label = new QLabel(QString::fromLatin1(kOptions[index].label), page);
         label->setBuddy(box);
+        // Long captions wrap in a narrow window instead of widening every page.
+        label->setWordWrap(true);
         grid->addWidget(label, i, 0);
         grid->addWidget(box, i, 1, Qt::AlignLeft);
         optionBoxes_[static_cast<std::size_t>(index)] = box;
@@ -1041,7 +1049,15 @@ void TChildFile::ApplyOptions()
 void TChildFile::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    const bool first = !placementRestored_;
     restorePlacement();
+    if (first) {
+        // Once the frame has its size, the tree gets its width back from the first layout.
+        QTimer::singleShot(0, this, [this] {
+            const int total = splitter_->width() - splitter_->handleWidth();
+            if (total > treeWidth_) splitter_->setSizes({treeWidth_, total - treeWidth_});
+        });
+    }
     if (catalogueListsPending_)
         QTimer::singleShot(0, this, [this] { RunGuarded([this] { LoadCatalogueLists(); }); });
 }
@@ -1051,6 +1067,22 @@ QWidget* TChildFile::frame() const
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
     return isWindow() ? const_cast<TChildFile*>(this) : nullptr;
 }
+
+namespace {
+
+// The window's own size, within the MDI area when that is smaller (never below the minimum), so
+// that a new window's frame buttons can be reached.
+QSize defaultFrameSize(QWidget* frame)
+{
+    QSize size(TChildFile::kDefaultWidth, TChildFile::kDefaultHeight);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && sub->mdiArea()) {
+        const QSize area = sub->mdiArea()->viewport()->size();
+        if (area.isValid() && !area.isEmpty()) size = size.boundedTo(area);
+    }
+    return size.expandedTo(QSize(TChildFile::kMinimumWidth, TChildFile::kMinimumHeight));
+}
+
+}  // namespace
 
 void TChildFile::restorePlacement()
 {
@@ -1074,7 +1106,7 @@ void TChildFile::restorePlacement()
             const int y = RegReadInteger(root, key, QStringLiteral("Top"), f->y());
             f->setGeometry(x, y, std::max(w, kMinimumWidth), std::max(h, kMinimumHeight));
         } else if (f != this) {
-            f->resize(kDefaultWidth, kDefaultHeight);
+            f->resize(defaultFrameSize(f));
         }
         for (int kind = 0; kind < TCmdFile::KindCount; ++kind) {
             TObjectList* list = lists_[static_cast<std::size_t>(kind)];
@@ -1084,7 +1116,7 @@ void TChildFile::restorePlacement()
             }
         }
     } else if (f != this) {
-        f->resize(kDefaultWidth, kDefaultHeight);
+        f->resize(defaultFrameSize(f));
     }
     lastGeometry_ = f->geometry();
 }

@@ -166,6 +166,7 @@ private:
     bool filling_ = false;  // the window itself changes a list: no change to track
 
     QSplitter* splitter_ = nullptr;
+    int treeWidth_ = kTreeWidth;  // wide enough for the page texts
     QTreeWidget* tvPages_ = nullptr;
     QTreeWidgetItem* root_ = nullptr;
     QWidget* pTitle_ = nullptr;
