@@ -141,6 +141,21 @@ public:
     }
 };
 
+// A caption that takes one line when there is room and wraps in a narrow window, so that long
+// captions do not widen every page.
+class TWrappingLabel : public QLabel {
+public:
+    TWrappingLabel(const QString& text, QWidget* parent) : QLabel(text, parent) { setWordWrap(true); }
+    QSize sizeHint() const override
+    {
+        QString plain = text();
+        plain.remove(QLatin1Char('&'));
+        const QMargins m = contentsMargins();
+        return QSize(fontMetrics().horizontalAdvance(plain) + m.left() + m.right() + 2 * margin() + 4,
+                     QLabel::sizeHint().height());
+    }
+};
+
 QComboBox* trueFalseBox(QWidget* parent)
 {
     auto* box = new QComboBox(parent);
@@ -411,10 +426,8 @@ QWidget* TChildFile::buildOptionPage(int first, int count)
         const int index = first + i;
         QComboBox* box = trueFalseBox(page);
         box->setObjectName(QStringLiteral("cbOption%1").arg(index));
-        auto* label = new QLabel(QString::fromLatin1(kOptions[index].label), page);
+        auto* label = new TWrappingLabel(QString::fromLatin1(kOptions[index].label), page);
         label->setBuddy(box);
-        // Long captions wrap in a narrow window instead of widening every page.
-        label->setWordWrap(true);
         grid->addWidget(label, i, 0);
         grid->addWidget(box, i, 1, Qt::AlignLeft);
         optionBoxes_[static_cast<std::size_t>(index)] = box;
