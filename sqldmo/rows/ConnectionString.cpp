@@ -1,6 +1,8 @@
 // Parsing and quoting of OLE DB connection strings.
 #include "sqldmo/rows/ConnectionString.h"
 
+#include <unordered_map>
+
 #include "sqldmo/Error.h"
 #include "sqldmo/model/Names.h"
 
@@ -24,6 +26,8 @@ std::string_view trim(std::string_view s) {
 
 ConnectionString ConnectionString::parse(std::string_view text) {
     ConnectionString cs;
+    // Position of each key (folded) in entries_: a long string of distinct keys stays linear.
+    std::unordered_map<std::string, std::size_t> positions;
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n) {
@@ -78,13 +82,9 @@ ConnectionString ConnectionString::parse(std::string_view text) {
         }
         if (i < n) ++i;  // the ";"
 
-        bool replaced = false;
-        for (auto& e : cs.entries_)
-            if (model::sameName(e.key, trimmedKey)) {
-                e.value = value;
-                replaced = true;
-            }
-        if (!replaced) cs.entries_.push_back({trimmedKey, std::move(value)});
+        const auto [at, added] = positions.try_emplace(model::foldName(trimmedKey), cs.entries_.size());
+        if (added) cs.entries_.push_back({trimmedKey, std::move(value)});
+        else cs.entries_[at->second].value = std::move(value);
     }
     return cs;
 }

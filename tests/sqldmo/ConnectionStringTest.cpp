@@ -25,6 +25,24 @@ TEST(ConnectionString, ParsesKeysAndValuesByAdoRules) {
     EXPECT_EQ(cs.entries().size(), 7u);
 }
 
+// A long string of distinct keys (once quadratic in the number of keys): every key kept in the
+// order of its first appearance, a repeat in another letter case, accented letters included,
+// replacing the value in place.
+TEST(ConnectionString, ManyKeysKeepTheirOrderAndLaterValuesWin) {
+    constexpr int kKeys = 20000;
+    std::string text;
+    for (int i = 0; i < kKeys; ++i) text += "Key\xC3\x9C" + std::to_string(i) + "=v" + std::to_string(i) + ";";
+    text += "key\xC3\xBC" "7=seven;KEY\xC3\x9C" "19999=last";
+    const auto cs = ConnectionString::parse(text);
+    ASSERT_EQ(cs.entries().size(), static_cast<std::size_t>(kKeys));
+    EXPECT_EQ(cs.entries()[0].key, "Key\xC3\x9C" "0");
+    EXPECT_EQ(cs.entries()[7].key, "Key\xC3\x9C" "7") << "the key keeps its first spelling";
+    EXPECT_EQ(cs.entries()[7].value, "seven");
+    EXPECT_EQ(cs.entries()[8].value, "v8");
+    EXPECT_EQ(cs.entries().back().value, "last");
+    EXPECT_EQ(cs.valueOr("KEY\xC3\x9C" "12345", "?"), "v12345");
+}
+
 TEST(ConnectionString, MalformedStringsAreRefused) {
     for (const char* text : {"JustAKey", "A=1;B", "A=\"unclosed", "A='x' junk;B=1", "=value"}) {
         try {
