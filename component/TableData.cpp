@@ -31,6 +31,40 @@ void getValue(ScriptBuffer& out, const sqldmo::RowSet& rows, std::size_t index, 
     }
 }
 
+// The lines before a table's rows: its foreign keys and checks and its triggers are off while
+// the rows go in, so that rows referring to tables loaded later (or to each other, in a cycle)
+// are accepted and no trigger changes other tables or the rows themselves.
+void appendLoadStart(ScriptBuffer& out, const std::string& name) {
+    out.append("ALTER TABLE " + name + " NOCHECK CONSTRAINT ALL");
+    out.append(kLineEnd);
+    out.append("ALTER TABLE " + name + " DISABLE TRIGGER ALL");
+    out.append(kLineEnd);
+}
+
+// The lines after them: triggers and constraints on again, the constraints without checking the
+// rows just loaded (as the schema creates them, WITH NOCHECK); then off again whatever the
+// catalogue records as disabled.
+void appendLoadEnd(ScriptBuffer& out, const std::string& name, const sqldmo::model::Table& model) {
+    out.append("ALTER TABLE " + name + " ENABLE TRIGGER ALL");
+    out.append(kLineEnd);
+    out.append("ALTER TABLE " + name + " CHECK CONSTRAINT ALL");
+    out.append(kLineEnd);
+    auto noCheck = [&](const std::string& constraint) {
+        if (constraint.empty()) return;
+        out.append("ALTER TABLE " + name + " NOCHECK CONSTRAINT " + bracketName(constraint));
+        out.append(kLineEnd);
+    };
+    for (const sqldmo::model::ForeignKey& fk : model.foreignKeys)
+        if (fk.disabled) noCheck(fk.name);
+    for (const sqldmo::model::CheckConstraint& check : model.checks)
+        if (check.disabled) noCheck(check.name);
+    for (const sqldmo::model::Trigger& trigger : model.triggers) {
+        if (!trigger.disabled || trigger.name.empty()) continue;
+        out.append("ALTER TABLE " + name + " DISABLE TRIGGER " + bracketName(trigger.name));
+        out.append(kLineEnd);
+    }
+}
+
 }  // namespace
 
 std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity) {
@@ -86,9 +120,12 @@ void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const s
             prefix += " VALUES (";
 
             while (rows->next()) {
-                if (!anyRow && hasIdentity) {
-                    out.append("SET IDENTITY_INSERT " + name + " ON");
-                    out.append(kLineEnd);
+                if (!anyRow) {
+                    appendLoadStart(out, name);
+                    if (hasIdentity) {
+                        out.append("SET IDENTITY_INSERT " + name + " ON");
+                        out.append(kLineEnd);
+                    }
                 }
                 anyRow = true;
                 out.append(prefix);
@@ -103,6 +140,7 @@ void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const s
                 out.append("SET IDENTITY_INSERT " + name + " OFF");
                 out.append(kLineEnd);
             }
+            if (anyRow) appendLoadEnd(out, name, table.table());
         }
         if (anyRow) {
             out.append("GO");

@@ -29,8 +29,11 @@ std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity);
 // Appends the data section of table `name` (a Dependencies entry, used unchanged): INSERT
 // lines, framed by SET IDENTITY_INSERT ON/OFF when the list holds the identity column (then
 // always with the column list, which the server demands), "GO" when there was a row, and
-// always an empty line. On failure nothing of the section stays in `out`. Errors under
-// "_ScriptTableData".
+// always an empty line. A table with rows has its constraints and triggers off around them
+// (NOCHECK CONSTRAINT ALL, DISABLE TRIGGER ALL before; ENABLE TRIGGER ALL, CHECK CONSTRAINT
+// ALL after, then NOCHECK / DISABLE TRIGGER again for each one the catalogue records as
+// disabled), all in its one batch. On failure nothing of the section stays in `out`. Errors
+// under "_ScriptTableData".
 void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const std::string& name);
 
 }  // namespace korva::detail

@@ -5,6 +5,7 @@
 #include <functional>
 #include <cmath>
 #include <regex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,14 @@ struct ScriptRun {
     }
 };
 
+// A table's rows as the data section loads them: its constraints and triggers off around them,
+// `after` the lines that disable again what the catalogue records as disabled.
+std::string loaded(const std::string& table, const std::string& rows, const std::string& after = {}) {
+    return "ALTER TABLE " + table + " NOCHECK CONSTRAINT ALL\r\nALTER TABLE " + table + " DISABLE TRIGGER ALL\r\n" + rows +
+           "ALTER TABLE " + table + " ENABLE TRIGGER ALL\r\nALTER TABLE " + table + " CHECK CONSTRAINT ALL\r\n" + after +
+           "GO\r\n\r\n";
+}
+
 TEST(KorvaGeneration, DataSections) {
     struct Case {
         std::vector<std::string> tables;
@@ -121,25 +130,29 @@ TEST(KorvaGeneration, DataSections) {
     };
     const std::vector<Case> cases = {
         {{"Plain"}, false,
-         "INSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\nGO\r\n\r\n"},
+         loaded("[dbo].[Plain]",
+                "INSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\n")},
         {{"Plain"}, true,
-         "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (1, 'x')\r\n"
-         "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (2, NULL)\r\nGO\r\n\r\n"},
+         loaded("[dbo].[Plain]", "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (1, 'x')\r\n"
+                                 "INSERT INTO [dbo].[Plain] ([a], [b]) VALUES (2, NULL)\r\n")},
         // The identity column is written; the server needs the column list for it.
         {{"Items"}, false,
-         "SET IDENTITY_INSERT [dbo].[Items] ON\r\n"
-         "INSERT INTO [dbo].[Items] ([id], [name], [price]) VALUES (7, N'\xCE\xA9''s', 12.5000)\r\n"
-         "SET IDENTITY_INSERT [dbo].[Items] OFF\r\nGO\r\n\r\n"},
+         loaded("[dbo].[Items]", "SET IDENTITY_INSERT [dbo].[Items] ON\r\n"
+                                 "INSERT INTO [dbo].[Items] ([id], [name], [price]) VALUES (7, N'\xCE\xA9''s', 12.5000)\r\n"
+                                 "SET IDENTITY_INSERT [dbo].[Items] OFF\r\n")},
         {{"Empty"}, true, "\r\n"},
         {{"Stamps"}, true, "\r\n"},
-        {{"We]ird"}, true, "INSERT INTO [dbo].[We]]ird] ([a]]b]) VALUES (5)\r\nGO\r\n\r\n"},
+        {{"We]ird"}, true, loaded("[dbo].[We]]ird]", "INSERT INTO [dbo].[We]]ird] ([a]]b]) VALUES (5)\r\n")},
         // A user-defined type's values are written by its base type.
-        {{"Typed"}, false, "INSERT INTO [dbo].[Typed] VALUES ('555-0100')\r\nGO\r\n\r\n"},
+        {{"Typed"}, false, loaded("[dbo].[Typed]", "INSERT INTO [dbo].[Typed] VALUES ('555-0100')\r\n")},
         {{"Kinds"}, false,
-         "INSERT INTO [dbo].[Kinds] VALUES (1.5, 0.1, '2002-03-05T14:07:09.123', "
-         "'6F9619FF-8B86-D011-B42D-00C04FC964FF', 0x01AB, N'\xE6\x97\xA5', CAST(N'abc' AS nvarchar(3)))\r\nGO\r\n\r\n"},
+         loaded("[dbo].[Kinds]", "INSERT INTO [dbo].[Kinds] VALUES (1.5, 0.1, '2002-03-05T14:07:09.123', "
+                                 "'6F9619FF-8B86-D011-B42D-00C04FC964FF', 0x01AB, N'\xE6\x97\xA5', CAST(N'abc' AS nvarchar(3)))\r\n")},
         {{"Empty", "Plain", "Empty"}, false,
-         "\r\nINSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\nGO\r\n\r\n\r\n"},
+         "\r\n" +
+             loaded("[dbo].[Plain]",
+                    "INSERT INTO [dbo].[Plain] VALUES (1, 'x')\r\nINSERT INTO [dbo].[Plain] VALUES (2, NULL)\r\n") +
+             "\r\n"},
     };
     for (const Case& c : cases) {
         ScriptRun run;
@@ -148,6 +161,94 @@ TEST(KorvaGeneration, DataSections) {
         EXPECT_EQ(run.generate(), c.expected) << c.tables.front();
         EXPECT_EQ(run.s->CloseConnection(), status::Ok);
     }
+}
+
+// Two tables that refer to each other (a manager of a shop works in a shop), each with a
+// trigger that would write elsewhere, and the states the catalogue records as disabled; a
+// table with a trigger but no rows.
+std::vector<korvatest::FixtureTable> cycleTables() {
+    using korvatest::identityColumn;
+    return {
+        {"Shops",
+         {column("ShopId", "int"), column("ManagerId", "int")},
+         {{Value::ofInteger(SqlType::Int, 1), Value::ofInteger(SqlType::Int, 1)},
+          {Value::ofInteger(SqlType::Int, 2), Value::null(SqlType::Int)}}},
+        {"Staff",
+         {identityColumn("StaffId"), column("ShopId", "int"), column("Salary", "int")},
+         {{Value::ofInteger(SqlType::Int, 1), Value::ofInteger(SqlType::Int, 1), Value::ofInteger(SqlType::Int, 0)}}},
+        {"Log", {column("What", "varchar", 50)}, {}},
+    };
+}
+
+void addCycle(sqldmo::model::Database& db) {
+    auto table = [&](const std::string& name) -> sqldmo::model::Table& {
+        for (auto& t : db.tables)
+            if (t.name == name) return t;
+        throw std::logic_error(name);
+    };
+    auto foreignKey = [](const std::string& name, const std::string& col, const sqldmo::model::Table& to,
+                         const std::string& toCol) {
+        sqldmo::model::ForeignKey fk;
+        fk.name = name;
+        fk.columns = {col};
+        fk.referencedTableId = to.id;
+        fk.referencedOwner = to.owner;
+        fk.referencedTable = to.name;
+        fk.referencedColumns = {toCol};
+        return fk;
+    };
+    auto trigger = [](sqldmo::model::ObjectId id, const std::string& name, const std::string& on) {
+        sqldmo::model::Trigger tr;
+        tr.id = id;
+        tr.owner = "dbo";
+        tr.name = name;
+        tr.onInsert = true;
+        tr.text = "CREATE TRIGGER " + name + " ON dbo." + on + " AFTER INSERT AS INSERT INTO dbo.Log VALUES ('x')";
+        return tr;
+    };
+    sqldmo::model::Table& shops = table("Shops");
+    sqldmo::model::Table& staff = table("Staff");
+    shops.foreignKeys.push_back(foreignKey("FK_Shops_Manager", "ManagerId", staff, "StaffId"));
+    shops.triggers.push_back(trigger(300, "trShops_Log", "Shops"));
+    sqldmo::model::ForeignKey works = foreignKey("FK_Staff_Shops", "ShopId", shops, "ShopId");
+    works.disabled = true;
+    staff.foreignKeys.push_back(works);
+    staff.checks.push_back({"CK_Staff_Salary", "([Salary] > 0)", "Salary", false, true, {}});
+    staff.checks.push_back({"CK_Staff_Shop", "([ShopId] > 0)", "ShopId", false, false, {}});
+    sqldmo::model::Trigger paused = trigger(301, "trStaff]Log", "Staff");
+    paused.disabled = true;
+    staff.triggers.push_back(paused);
+    table("Log").triggers.push_back(trigger(302, "trLog", "Log"));
+}
+
+// Rows go in with constraints and triggers off, whatever order the tables come in: Shops refers
+// to a Staff row not yet loaded, and no trigger fires. Afterwards everything is on again except
+// what was disabled in the catalogue.
+TEST(KorvaGeneration, DataLoadsWithConstraintsAndTriggersOff) {
+    korvatest::SnapshotFixture cycle(cycleTables(), addCycle);
+    ScriptRun run(cycle);
+    run.connect();
+    run.dataOf({"Shops", "Staff", "Log"}, false);
+    EXPECT_EQ(run.generate(),
+              "ALTER TABLE [dbo].[Shops] NOCHECK CONSTRAINT ALL\r\n"
+              "ALTER TABLE [dbo].[Shops] DISABLE TRIGGER ALL\r\n"
+              "INSERT INTO [dbo].[Shops] VALUES (1, 1)\r\n"
+              "INSERT INTO [dbo].[Shops] VALUES (2, NULL)\r\n"
+              "ALTER TABLE [dbo].[Shops] ENABLE TRIGGER ALL\r\n"
+              "ALTER TABLE [dbo].[Shops] CHECK CONSTRAINT ALL\r\n"
+              "GO\r\n\r\n"
+              "ALTER TABLE [dbo].[Staff] NOCHECK CONSTRAINT ALL\r\n"
+              "ALTER TABLE [dbo].[Staff] DISABLE TRIGGER ALL\r\n"
+              "SET IDENTITY_INSERT [dbo].[Staff] ON\r\n"
+              "INSERT INTO [dbo].[Staff] ([StaffId], [ShopId], [Salary]) VALUES (1, 1, 0)\r\n"
+              "SET IDENTITY_INSERT [dbo].[Staff] OFF\r\n"
+              "ALTER TABLE [dbo].[Staff] ENABLE TRIGGER ALL\r\n"
+              "ALTER TABLE [dbo].[Staff] CHECK CONSTRAINT ALL\r\n"
+              "ALTER TABLE [dbo].[Staff] NOCHECK CONSTRAINT [FK_Staff_Shops]\r\n"
+              "ALTER TABLE [dbo].[Staff] NOCHECK CONSTRAINT [CK_Staff_Salary]\r\n"
+              "ALTER TABLE [dbo].[Staff] DISABLE TRIGGER [trStaff]]Log]\r\n"
+              "GO\r\n\r\n"
+              "\r\n");
 }
 
 TEST(KorvaGeneration, DataHeaderLines) {

@@ -121,7 +121,10 @@ TEST(ScripterBinding, ARunWithEvents) {
     const QString script = s.GenerateScript();
     s.CloseConnection();
     EXPECT_TRUE(script.contains(QStringLiteral("CREATE TABLE [dbo].[Plain]"))) << script.toStdString();
-    EXPECT_TRUE(script.endsWith(QStringLiteral("INSERT INTO [dbo].[Plain] VALUES (3)\r\nGO\r\n\r\n")));
+    EXPECT_TRUE(script.endsWith(QStringLiteral("INSERT INTO [dbo].[Plain] VALUES (3)\r\n"
+                                               "ALTER TABLE [dbo].[Plain] ENABLE TRIGGER ALL\r\n"
+                                               "ALTER TABLE [dbo].[Plain] CHECK CONSTRAINT ALL\r\nGO\r\n\r\n")))
+        << script.toStdString();
     ASSERT_GE(percents.size(), 3u);
     EXPECT_EQ(percents.front(), 5);
     EXPECT_EQ(percents.back(), 100);

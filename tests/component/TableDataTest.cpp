@@ -90,10 +90,15 @@ TEST_F(KorvaTableData, RowsAreWrittenAsTheyArrive) {
         linesAtFetch.push_back(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - 1);
     });
     korva::detail::scriptTableData(out, c, "[dbo].[T]");
-    EXPECT_EQ(linesAtFetch, (std::vector<std::size_t>{0, 1, 2, 3}));
+    // Nothing before the first row; then the two lines that open the load, and one line a row.
+    EXPECT_EQ(linesAtFetch, (std::vector<std::size_t>{0, 3, 4, 5}));
     EXPECT_EQ(queries, (std::vector<std::string>{"SELECT [n], [d] FROM [dbo].[T]"}));
-    EXPECT_EQ(out.view(), "-- schema\r\nINSERT INTO [dbo].[T] VALUES (0, 1.0)\r\nINSERT INTO [dbo].[T] VALUES (1, 1.0)\r\n"
-                          "INSERT INTO [dbo].[T] VALUES (2, 1.0)\r\nGO\r\n\r\n");
+    EXPECT_EQ(out.view(), "-- schema\r\n"
+                          "ALTER TABLE [dbo].[T] NOCHECK CONSTRAINT ALL\r\nALTER TABLE [dbo].[T] DISABLE TRIGGER ALL\r\n"
+                          "INSERT INTO [dbo].[T] VALUES (0, 1.0)\r\nINSERT INTO [dbo].[T] VALUES (1, 1.0)\r\n"
+                          "INSERT INTO [dbo].[T] VALUES (2, 1.0)\r\n"
+                          "ALTER TABLE [dbo].[T] ENABLE TRIGGER ALL\r\nALTER TABLE [dbo].[T] CHECK CONSTRAINT ALL\r\n"
+                          "GO\r\n\r\n");
 }
 
 TEST_F(KorvaTableData, FailuresLeaveNothingOfTheSection) {
