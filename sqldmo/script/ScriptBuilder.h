@@ -95,7 +95,10 @@ private:
     std::string foreignKeyStatement(const model::Table& t, const model::ForeignKey& fk, bool withNoCheck,
                                     std::string& comment) const;
     void emitPrincipals();
-    void emitPermissions(const PlannedObject& p, Group group, EntryId anchor, bool hasAnchor);
+    // `onlyWhereItExists`: the object is not created by the script (an encrypted module), so
+    // its statements run only where it already exists.
+    void emitPermissions(const PlannedObject& p, Group group, EntryId anchor, bool hasAnchor,
+                         bool onlyWhereItExists = false);
     struct PropertyTarget {
         std::string_view level2Type;  // "column", "index", "constraint", "trigger" or empty
         std::string_view level2Name;

@@ -84,7 +84,10 @@ void ScriptBuilder::emitModule(const PlannedObject& p) {
             for (ObjectRef u : p.uses) needObject(id, u.object);
         }
     }
-    emitPermissions(p, groupOf(p.ref.kind), id, hasEntry);
+    // A module the script does not create (encrypted, or without stored text) may be missing
+    // where the script runs: its permissions are granted only where it exists. Its extended
+    // properties are left out: where it exists, it still has them.
+    emitPermissions(p, groupOf(p.ref.kind), id, hasEntry, sw_.primaryObject && !creates);
     if (creates) emitProperties(p, groupOf(p.ref.kind), 2, id, true, tt, {{{}, {}, &m.properties}});
 
     if (p.ref.kind == ObjectKind::View) {

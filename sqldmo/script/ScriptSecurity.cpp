@@ -174,7 +174,8 @@ void ScriptBuilder::emitPrincipals() {
     }
 }
 
-void ScriptBuilder::emitPermissions(const PlannedObject& p, Group group, EntryId anchor, bool hasAnchor) {
+void ScriptBuilder::emitPermissions(const PlannedObject& p, Group group, EntryId anchor, bool hasAnchor,
+                                   bool onlyWhereItExists) {
     const auto& perms = p.ref.object->permissions;
     if (!sw_.permissions || perms.empty()) return;
     const std::string on = name(*p.ref.object);
@@ -240,6 +241,19 @@ void ScriptBuilder::emitPermissions(const PlannedObject& p, Group group, EntryId
         s += " TO " + quote::identifier(st.grantee);
         if (st.withGrant) s += " WITH GRANT OPTION";
         s += nl_;
+    }
+    if (onlyWhereItExists && !s.empty()) {
+        // On a fresh database the object is missing and a GRANT would fail; where it exists
+        // it gets them again (an encrypted module is not dropped).
+        std::string guarded = "if object_id(" + quote::unicode(on) + ") is not null" + nl_ + "BEGIN" + nl_;
+        std::size_t start = 0;
+        while (start < s.size()) {
+            std::size_t end = s.find(nl_, start);
+            if (end == std::string::npos) end = s.size();
+            guarded += "\t" + s.substr(start, end - start) + nl_;
+            start = end + nl_.size();
+        }
+        s = guarded + "END" + nl_;
     }
     Entry e;
     e.group = group;

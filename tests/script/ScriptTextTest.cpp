@@ -436,6 +436,48 @@ TEST(ScriptText, ModulesKeepTheirTextAndSettings) {
               "-- Stored Procedure [dbo].[Secret] is encrypted: its text cannot be scripted.\n\n");
 }
 
+// A module the script cannot create may be missing where the script runs: its permissions are
+// granted only where it exists. Modules the script creates, and a run that creates nothing (the
+// objects are there), grant them plainly.
+TEST(ScriptText, PermissionsOfModulesNotCreatedAreGuarded) {
+    const std::string guarded = "if object_id(N'[dbo].[Secret]') is not null\n"
+                                "BEGIN\n"
+                                "\tGRANT EXECUTE ON [dbo].[Secret] TO [clerks]\n"
+                                "\tDENY EXECUTE ON [dbo].[Secret] TO [guest]\n"
+                                "END\nGO\n\n";
+    const std::string plain = "GRANT EXECUTE ON [dbo].[Secret] TO [clerks]\n"
+                              "DENY EXECUTE ON [dbo].[Secret] TO [guest]\nGO\n\n";
+    const std::string comment = "-- Stored Procedure [dbo].[Secret] is encrypted: its text cannot be scripted.\n\n";
+    struct Case {
+        const char* what;
+        bool encrypted;
+        std::string text;
+        std::int32_t type;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"encrypted", true, "", kCreate | f::Drops | f::ObjectPermissions, comment + guarded},
+        {"without stored text", false, "", kCreate | f::ObjectPermissions,
+         "-- Stored Procedure [dbo].[Secret] has no stored text: it cannot be scripted.\n\n" + guarded},
+        {"created", false, "CREATE PROCEDURE Secret AS SELECT 1\n", kCreate | f::ObjectPermissions,
+         "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nCREATE PROCEDURE Secret AS SELECT 1\nGO\n\n" + plain +
+             "exec sp_addextendedproperty N'MS_Description', N'kept where it exists', N'user', N'dbo', "
+             "N'procedure', N'Secret'\nGO\n\n"},
+        {"permissions only", true, "", f::ObjectPermissions | f::OwnerQualify, plain},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        auto p = module<model::StoredProcedure>(3, "Secret", c.text);
+        p.encrypted = c.encrypted;
+        p.permissions = {{model::Permission::Action::Grant, "EXECUTE", "clerks", "", false},
+                         {model::Permission::Action::Deny, "EXECUTE", "guest", "", false}};
+        p.properties = {{"MS_Description", Value::ofText(SqlType::NVarChar, "kept where it exists")}};
+        run.db->procedures.push_back(p);
+        run.add("Secret", model::ObjectType::StoredProcedure);
+        EXPECT_EQ(run(c.type, f2::ExtendedProperty), c.expected) << c.what;
+    }
+}
+
 TEST(ScriptText, TextThatSqlcmdWouldCutRunsThroughExec) {
     ScriptRun run;
     run.db->procedures.push_back(module<model::StoredProcedure>(3, "P", "CREATE PROCEDURE P AS\nSELECT '\nGO\n'\n"));
