@@ -25,6 +25,13 @@ const exceptions = [
   { name: 'CREATE DEFAULT', pattern: /^((?:\s|--[^\n]*\n)*)CREATE\s+DEFAULT\s+[\s\S]+?\s+AS\s+/i, replace: '$1SELECT ' },
   { name: 'ALTER TABLE ... WITH NOCHECK ADD', pattern: /\bWITH\s+NOCHECK\s+ADD\b/gi, replace: 'ADD' },
   { name: 'ALTER TABLE ... NOCHECK CONSTRAINT', pattern: /\bNOCHECK\s+CONSTRAINT\b/gi, replace: 'CHECK CONSTRAINT' },
+  { name: 'ALTER TABLE ... CHECK CONSTRAINT ALL', pattern: /\b(CHECK\s+CONSTRAINT)\s+ALL\b/gi, replace: '$1 [ALL]' },
+  { name: 'ALTER TABLE ... ENABLE / DISABLE TRIGGER ALL', pattern: /\b((?:EN|DIS)ABLE\s+TRIGGER)\s+ALL\b/gi, replace: '$1 [ALL]' },
+  {
+    name: 'IF UPDATE(column) in a trigger',
+    pattern: new RegExp(String.raw`(\b(?:IF|AND|OR)\s+)UPDATE\s*\(\s*(?:\w+|${bracketed})\s*\)`, 'gi'),
+    replace: '$1(1 = 1)',
+  },
   {
     name: 'index options (WITH FILLFACTOR, PAD_INDEX, IGNORE_DUP_KEY, STATISTICS_NORECOMPUTE)',
     pattern: /\s+WITH\s+(?:PAD_INDEX|FILLFACTOR\s*=\s*\d+|IGNORE_DUP_KEY|STATISTICS_NORECOMPUTE)(?:\s*,\s*(?:PAD_INDEX|FILLFACTOR\s*=\s*\d+|IGNORE_DUP_KEY|STATISTICS_NORECOMPUTE))*/gi,
