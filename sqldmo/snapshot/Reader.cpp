@@ -527,7 +527,17 @@ model::Server readHeader(const Connection& c) {
         throw Error(errors::SnapshotInvalid, "Snapshot file '" + c.path() + "' has format version " +
                                                  std::to_string(version) + ", written by a newer release; this one reads version " +
                                                  std::to_string(kFormatVersion) + ".");
-    if (version < 1 || metaValue(c, "format") != kFormatName) damaged(c, "its header is incomplete");
+    if (version < 1) damaged(c, "its header is incomplete");
+    // The writer makes plain tables and indexes only. A view, a trigger, a virtual table or a
+    // generated column would compute while the file is read, without bound in time or memory.
+    {
+        Statement s(c,
+                    "SELECT (SELECT count(*) FROM sqlite_master WHERE type NOT IN ('table', 'index') "
+                    "OR (type = 'table' AND sql NOT LIKE 'CREATE TABLE %')) + (SELECT count(*) FROM sqlite_master AS m, "
+                    "pragma_table_xinfo(m.name) AS x WHERE m.type = 'table' AND m.sql LIKE 'CREATE TABLE %' AND x.hidden <> 0)");
+        if (s.step() && s.integer(0) != 0) damaged(c, "it holds views, triggers or computed columns");
+    }
+    if (metaValue(c, "format") != kFormatName) damaged(c, "its header is incomplete");
 
     model::Server server;
     server.name = metaValue(c, "server_name");

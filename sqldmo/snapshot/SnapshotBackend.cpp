@@ -1,5 +1,6 @@
 // A snapshot file served as a server: its catalogue through the reader, its rows through the one
 // kind of statement the scripting component sends (SELECT columns FROM table), streamed.
+#include <cstdint>
 #include <unordered_map>
 
 #include "sqldmo/Backend.h"
@@ -36,9 +37,9 @@ struct Binding {
 class SnapshotRowSet final : public RowSet {
 public:
     SnapshotRowSet(std::shared_ptr<const Connection> connection, std::unique_ptr<Statement> statement,
-                   std::vector<ResultColumn> columns, std::vector<Binding> bindings)
+                   std::vector<ResultColumn> columns, std::vector<Binding> bindings, std::int64_t expectedRows)
         : connection_(std::move(connection)), statement_(std::move(statement)), columns_(std::move(columns)),
-          bindings_(std::move(bindings)), row_(columns_.size()) {}
+          bindings_(std::move(bindings)), row_(columns_.size()), expectedRows_(expectedRows) {}
 
     const std::vector<ResultColumn>& columns() const override { return columns_; }
 
@@ -46,8 +47,12 @@ public:
         if (done_) return false;
         if (!statement_->step()) {
             done_ = true;
+            // A row missing from the table's range (the file was edited): the rows read so far
+            // are not the table.
+            if (delivered_ != expectedRows_) snapshot::detail::damaged(*connection_, "rows of a table missing");
             return false;
         }
+        ++delivered_;
         for (std::size_t i = 0; i < bindings_.size(); ++i) {
             const Binding& b = bindings_[i];
             bool ok;
@@ -77,6 +82,8 @@ private:
     std::vector<ResultColumn> columns_;
     std::vector<Binding> bindings_;
     std::vector<Value> row_;
+    std::int64_t expectedRows_;
+    std::int64_t delivered_ = 0;
     bool done_ = false;
 };
 
@@ -216,13 +223,19 @@ public:
         if (chosen.empty() || rowCount == 0) select = "SELECT NULL WHERE 0";
         else select += " FROM rows WHERE rowid BETWEEN ? AND ?";
         auto statement = std::make_unique<Statement>(*connection_, select);
+        std::int64_t expectedRows = 0;
         if (rowCount != 0 && !chosen.empty()) {
-            if (lastRow - firstRow + 1 != rowCount) snapshot::detail::damaged(*connection_, "rows of a table out of place");
+            // The range comes from the file: compared without signed overflow.
+            if (rowCount < 0 || lastRow < firstRow ||
+                static_cast<std::uint64_t>(lastRow) - static_cast<std::uint64_t>(firstRow) !=
+                    static_cast<std::uint64_t>(rowCount) - 1)
+                snapshot::detail::damaged(*connection_, "rows of a table out of place");
             statement->bind(1, firstRow);
             statement->bind(2, lastRow);
+            expectedRows = rowCount;
         }
         return std::make_unique<SnapshotRowSet>(connection_, std::move(statement), std::move(columns),
-                                                std::move(bindings));
+                                                std::move(bindings), expectedRows);
     }
 
 private:

@@ -1,6 +1,7 @@
 // Snapshot files: catalogue and rows survive a write and a read unchanged; broken files are
 // refused with the file's name; a failed write leaves the old file in place.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -213,5 +214,87 @@ TEST(Snapshot, BrokenFilesAreRefusedNamingTheFile) {
         EXPECT_NE(message.find(c.path), std::string::npos) << message;
         EXPECT_NE(message.find(c.expected), std::string::npos) << message;
         EXPECT_EQ(errorOf([&] { snapshot::readSnapshot(c.path); }), message);
+    }
+}
+
+namespace {
+
+// A copy of a good snapshot changed with SQL, as someone editing the file by hand would.
+std::string editedCopy(const TempDir& dir, const std::string& good, const std::string& name, const std::string& sql) {
+    const auto path = dir.file(name);
+    std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing);
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return path;
+}
+
+}  // namespace
+
+// The row range of a table comes from the file: an edited range, or a row taken out of it, is
+// reported (not read as fewer rows, and with no arithmetic overflow on extreme rowids).
+TEST(Snapshot, RowsOutOfTheirPlaceAreReportedNamingTheFile) {
+    TempDir dir;
+    const auto good = dir.file("good.snapshot");
+    const auto rows = fixtures::allTypesRows();
+    snapshot::writeSnapshot(good, fixtures::allTypes(), fixtures::rowsFor("AllTypes", rows));
+    const std::string setRange = "UPDATE objects SET first_row = ";
+    const struct {
+        std::string name;
+        std::string sql;
+        std::string expected;
+    } cases[] = {
+        {"full-range.snapshot", setRange + "-9223372036854775808, last_row = 9223372036854775807", "out of place"},
+        // Backwards, and one wrapped subtraction away from looking like four rows.
+        {"wrapped.snapshot", setRange + "9223372036854775807, last_row = -9223372036854775806", "out of place"},
+        {"negative-count.snapshot", "UPDATE objects SET row_count = -4", "out of place"},
+        {"deleted-row.snapshot", "DELETE FROM rows WHERE rowid = (SELECT max(rowid) FROM rows)", "rows of a table missing"},
+        {"past-the-end.snapshot", setRange + "first_row + 1, last_row = last_row + 1", "rows of a table missing"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = editedCopy(dir, good, c.name, c.sql);
+        std::int32_t number = 0;
+        const auto message = errorOf(
+            [&] {
+                auto set = openServerBackend("file:" + path, {})->query("Types", "SELECT [c_int] FROM dbo.AllTypes");
+                while (set->next()) {
+                }
+            },
+            &number);
+        EXPECT_EQ(number, errors::SnapshotInvalid) << message;
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(c.expected), std::string::npos) << message;
+    }
+}
+
+// A view, a trigger or a generated column computes while the file is read, without bound in time
+// or memory (a recursive view never ends): files that hold one are refused before any is read.
+TEST(Snapshot, FilesThatComputeWhileReadAreRefused) {
+    TempDir dir;
+    const auto good = dir.file("good.snapshot");
+    snapshot::writeSnapshot(good, fixtures::everyField());
+    const struct {
+        std::string name;
+        std::string sql;
+    } cases[] = {
+        {"view.snapshot",
+         "DROP TABLE logins; CREATE VIEW logins AS SELECT 1 AS position, 'sa' AS name, '' AS default_database, "
+         "'' AS default_language, 0 AS windows_login, 0 AS windows_group, 0 AS deny_login"},
+        {"generated.snapshot",
+         "DROP TABLE meta; CREATE TABLE meta(key TEXT PRIMARY KEY, v TEXT, value TEXT AS (v)) WITHOUT ROWID; "
+         "INSERT INTO meta(key, v) VALUES ('format', 'tavilor-snapshot')"},
+        {"trigger.snapshot", "CREATE TRIGGER t AFTER INSERT ON logins BEGIN DELETE FROM logins; END"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = editedCopy(dir, good, c.name, c.sql);
+        std::int32_t number = 0;
+        const auto message = errorOf([&] { snapshot::readSnapshot(path); }, &number);
+        EXPECT_EQ(number, errors::SnapshotInvalid) << message;
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find("views, triggers or computed columns"), std::string::npos) << message;
+        EXPECT_EQ(errorOf([&] { openServerBackend("file:" + path, {}); }), message);
     }
 }
