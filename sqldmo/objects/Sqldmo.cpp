@@ -130,14 +130,27 @@ void writeFileAtomically(const std::string& path, const std::string& text) {
 
 // ---- script stamp ------------------------------------------------------------------------------
 
+namespace {
+
+// The C locale under any of its names ("C", "POSIX", "C.UTF-8"...). Its short date has a
+// two-digit year in one country's order ("12/10/26"), which no reader can be sure of.
+bool isCLocale(const char* name) {
+    if (!name) return true;
+    const std::string_view n(name);
+    return n == "C" || n == "POSIX" || n.rfind("C.", 0) == 0;
+}
+
+}  // namespace
+
 ScriptStamp scriptStamp(std::time_t when) {
     static std::once_flag once;
     std::call_once(once, [] { std::setlocale(LC_TIME, ""); });
     std::tm tm{};
     localtime_r(&when, &tm);
+    const bool iso = isCLocale(std::setlocale(LC_TIME, nullptr));
     char date[128], time[128];
-    if (std::strftime(date, sizeof date, "%x", &tm) == 0) date[0] = '\0';
-    if (std::strftime(time, sizeof time, "%X", &tm) == 0) time[0] = '\0';
+    if (std::strftime(date, sizeof date, iso ? "%Y-%m-%d" : "%x", &tm) == 0) date[0] = '\0';
+    if (std::strftime(time, sizeof time, iso ? "%H:%M:%S" : "%X", &tm) == 0) time[0] = '\0';
     return {date, time};
 }
 

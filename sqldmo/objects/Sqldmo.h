@@ -25,8 +25,9 @@ class Database;
 struct LoginOptions;
 
 // The date and time written into script header comments: the system's short date and long time
-// (strftime's %x and %X under the user's LC_TIME). Every header of the layer and of the scripting
-// component takes its text from here.
+// (strftime's %x and %X under the user's LC_TIME); under the C locale (C, POSIX, C.UTF-8),
+// whose short date has a two-digit year, ISO 8601 "2026-12-10" and "14:07:09". Every header of
+// the layer and of the scripting component takes its text from here.
 struct ScriptStamp {
     std::string date;
     std::string time;

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <ctime>
+#include <memory>
+#include <string>
 
 #include "Fixtures.h"
 #include "sqldmo/objects/Sqldmo.h"
@@ -284,7 +288,8 @@ TEST_F(SurfaceTest, ScriptTransferRaisesEveryEventToEverySink) {
     EXPECT_EQ(number, errors::FileWriteFailed);
 }
 
-TEST(ScriptStamp, UsesTheShortDateAndLongTimeOfTheLocale) {
+// 5 March 2002, 14:07:09 local time.
+std::time_t stampMoment(std::tm* out) {
     std::tm tm{};
     tm.tm_year = 102;
     tm.tm_mon = 2;
@@ -293,13 +298,54 @@ TEST(ScriptStamp, UsesTheShortDateAndLongTimeOfTheLocale) {
     tm.tm_min = 7;
     tm.tm_sec = 9;
     tm.tm_isdst = -1;
-    const auto stamp = scriptStamp(std::mktime(&tm));
+    const std::time_t when = std::mktime(&tm);
+    *out = tm;
+    return when;
+}
+
+// Sets LC_TIME for one test and puts the previous one back. The first stamp takes LC_TIME from
+// the environment, so one is made before the locale is changed.
+struct TimeLocale {
+    std::string saved;
+    bool set = false;
+    explicit TimeLocale(const char* name) {
+        (void)scriptStampNow();
+        saved = std::setlocale(LC_TIME, nullptr);
+        set = std::setlocale(LC_TIME, name) != nullptr;
+    }
+    ~TimeLocale() { std::setlocale(LC_TIME, saved.c_str()); }
+};
+
+TEST(ScriptStamp, UsesTheShortDateAndLongTimeOfTheLocale) {
+    // The C locale has no date of its own worth keeping; a named one is needed (any installed).
+    std::unique_ptr<TimeLocale> locale;
+    for (const char* name : {"en_US.UTF-8", "en_GB.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8", "en_US.utf8"}) {
+        locale = std::make_unique<TimeLocale>(name);
+        if (locale->set) break;
+        locale.reset();
+    }
+    if (!locale) GTEST_SKIP() << "no named locale is installed";
+    std::tm tm{};
+    const auto stamp = scriptStamp(stampMoment(&tm));
     char date[64], time[64];
     std::strftime(date, sizeof date, "%x", &tm);
     std::strftime(time, sizeof time, "%X", &tm);
     EXPECT_EQ(stamp.date, date);
     EXPECT_EQ(stamp.time, time);
     EXPECT_NE(stamp.time.find("07"), std::string::npos);
+}
+
+// The C locale's short date ("03/05/02") has a two-digit year and an order no reader can be
+// sure of: the stamp is ISO 8601 there, with a 24-hour time.
+TEST(ScriptStamp, IsoUnderTheCLocale) {
+    for (const char* name : {"C", "POSIX", "C.UTF-8"}) {
+        TimeLocale locale(name);
+        if (!locale.set) continue;  // C.UTF-8 is not built into every C library
+        std::tm tm{};
+        const auto stamp = scriptStamp(stampMoment(&tm));
+        EXPECT_EQ(stamp.date, "2002-03-05") << name;
+        EXPECT_EQ(stamp.time, "14:07:09") << name;
+    }
 }
 
 }  // namespace
