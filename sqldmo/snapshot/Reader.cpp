@@ -248,6 +248,7 @@ private:
             if (!t.primaryKey) damaged(c_, "a detail refers to a missing primary key");
             return *t.primaryKey;
         }
+        if (ordinal < 0) damaged(c_, "a detail refers to a missing unique constraint");
         return at(t.uniqueConstraints, ordinal - 1, "unique constraint");
     }
 
@@ -299,6 +300,7 @@ private:
                 if (t.primaryKey) damaged(c_, "two primary keys on one table");
                 k = &t.primaryKey.emplace();
             } else {
+                if (ordinal < 0) damaged(c_, "unique constraints out of sequence");
                 expectNext(ordinal - 1, t.uniqueConstraints.size(), "unique constraints");
                 k = &t.uniqueConstraints.emplace_back();
             }

@@ -298,3 +298,26 @@ TEST(Snapshot, FilesThatComputeWhileReadAreRefused) {
         EXPECT_EQ(errorOf([&] { openServerBackend("file:" + path, {}); }), message);
     }
 }
+
+// Numbers of the catalogue rows come from the file too: the extremes are damage like any other
+// wrong number (no arithmetic overflow on the way).
+TEST(Snapshot, ExtremeNumbersInTheCatalogueAreDamage) {
+    TempDir dir;
+    const auto good = dir.file("good.snapshot");
+    snapshot::writeSnapshot(good, fixtures::everyField());
+    const std::string min = "-9223372036854775808";
+    const std::string edits[] = {
+        "UPDATE key_constraints SET ordinal = " + min + " WHERE ordinal = 1",
+        "UPDATE index_columns SET ordinal = " + min + " WHERE owner_kind = 'K' AND ordinal = 1",
+        "UPDATE properties SET ordinal = " + min + " WHERE target = 'K'",
+    };
+    int n = 0;
+    for (const auto& sql : edits) {
+        SCOPED_TRACE(sql);
+        const auto path = editedCopy(dir, good, "edited" + std::to_string(++n) + ".snapshot", sql);
+        std::int32_t number = 0;
+        const auto message = errorOf([&] { snapshot::readSnapshot(path); }, &number);
+        EXPECT_EQ(number, errors::SnapshotInvalid) << message;
+        EXPECT_NE(message.find("Snapshot file '" + path + "' is damaged"), std::string::npos) << message;
+    }
+}
