@@ -437,7 +437,7 @@ SET NOCOUNT ON
 BEGIN TRANSACTION
     INSERT INTO sales.Orders (CustomerId) VALUES (@CustomerId)
     SET @OrderId = SCOPE_IDENTITY()
-    INSERT INTO sales.OrderLines (OrderId, LineNo, ISBN, Quantity, UnitPrice)
+    INSERT INTO sales.OrderLines (OrderId, [LineNo], ISBN, Quantity, UnitPrice)
     VALUES (@OrderId, 1, @ISBN, @Quantity, dbo.fnCurrentPrice(@ISBN))
     IF @@ERROR <> 0
     BEGIN

@@ -19,8 +19,9 @@ std::string property(std::string_view name) { return "OBJECTPROPERTY(id, " + quo
 void ScriptBuilder::emitDrops(const PlannedObject& p) {
     const auto& o = *p.ref.object;
     const std::string on = name(o);
-    // An encrypted module that the script creates again cannot be created: it is kept.
-    auto keptEncrypted = [&](bool encrypted) { return encrypted && sw_.primaryObject; };
+    // A module the script would create again but cannot (encrypted, or without stored text) is
+    // kept: dropping it would lose it.
+    auto kept = [&](const auto& module) { return (module.encrypted || module.text.empty()) && sw_.primaryObject; };
 
     Entry e;
     e.rank = p.rank;
@@ -60,7 +61,7 @@ void ScriptBuilder::emitDrops(const PlannedObject& p) {
             }
             if (sw_.triggers)
                 for (const auto& tr : t.triggers) {
-                    if (keptEncrypted(tr.encrypted)) continue;
+                    if (kept(tr)) continue;
                     Entry d;
                     d.group = Group::DropTrigger;
                     d.rank = p.rank;
@@ -74,17 +75,17 @@ void ScriptBuilder::emitDrops(const PlannedObject& p) {
             break;
         }
         case ObjectKind::View:
-            if (keptEncrypted(static_cast<const model::Module&>(o).encrypted)) return;
+            if (kept(static_cast<const model::Module&>(o))) return;
             e.group = Group::DropView;
             s = objectGuard(on, property("IsView"), nl_) + "drop view " + on + nl_;
             break;
         case ObjectKind::Procedure:
-            if (keptEncrypted(static_cast<const model::Module&>(o).encrypted)) return;
+            if (kept(static_cast<const model::Module&>(o))) return;
             e.group = Group::DropProcedure;
             s = objectGuard(on, property("IsProcedure"), nl_) + "drop procedure " + on + nl_;
             break;
         case ObjectKind::Function:
-            if (sw_.only70 || keptEncrypted(static_cast<const model::Module&>(o).encrypted)) return;
+            if (sw_.only70 || kept(static_cast<const model::Module&>(o))) return;
             e.group = Group::DropFunction;
             s = objectGuard(on, "xtype in (N'FN', N'IF', N'TF')", nl_) + "drop function " + on + nl_;
             break;

@@ -457,7 +457,8 @@ TEST(ScriptText, PermissionsOfModulesNotCreatedAreGuarded) {
     };
     const std::vector<Case> cases = {
         {"encrypted", true, "", kCreate | f::Drops | f::ObjectPermissions, comment + guarded},
-        {"without stored text", false, "", kCreate | f::ObjectPermissions,
+        // Nor is it dropped: the drop would lose it.
+        {"without stored text", false, "", kCreate | f::Drops | f::ObjectPermissions,
          "-- Stored Procedure [dbo].[Secret] has no stored text: it cannot be scripted.\n\n" + guarded},
         {"created", false, "CREATE PROCEDURE Secret AS SELECT 1\n", kCreate | f::ObjectPermissions,
          "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nCREATE PROCEDURE Secret AS SELECT 1\nGO\n\n" + plain +
