@@ -261,7 +261,7 @@ private:
         std::int64_t currentOid = -1;
         while (s.step()) {
             const auto oid = s.integer(0);
-            if (oid != currentOid) {
+            if (!current || oid != currentOid) {  // the first row may claim any oid, -1 included
                 current = &table(oid);
                 currentOid = oid;
             }

@@ -310,6 +310,7 @@ TEST(Snapshot, ExtremeNumbersInTheCatalogueAreDamage) {
         "UPDATE key_constraints SET ordinal = " + min + " WHERE ordinal = 1",
         "UPDATE index_columns SET ordinal = " + min + " WHERE owner_kind = 'K' AND ordinal = 1",
         "UPDATE properties SET ordinal = " + min + " WHERE target = 'K'",
+        "UPDATE columns SET oid = -1 WHERE oid = (SELECT min(oid) FROM columns)",
     };
     int n = 0;
     for (const auto& sql : edits) {
