@@ -14,6 +14,7 @@
 #include "app/support/EQMException.h"
 #include "app/support/QMApplication.h"
 #include "app/support/QMDialogKeys.h"
+#include "app/support/QMPlacement.h"
 #include "app/support/QMRegistry.h"
 #include "app/support/QMTools.h"
 
@@ -1042,10 +1043,7 @@ bool TChildFile::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::Move:
     case QEvent::Resize:
-        if (watched == watchedFrame_) {
-            const Qt::WindowStates state = watchedFrame_->windowState();
-            if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) lastGeometry_ = watchedFrame_->geometry();
-        }
+        if (watched == watchedFrame_) TrackNormalGeometry(watchedFrame_, lastGeometry_);
         break;
     default: break;
     }
@@ -1075,11 +1073,7 @@ void TChildFile::showEvent(QShowEvent* event)
         QTimer::singleShot(0, this, [this] { RunGuarded([this] { LoadCatalogueLists(); }); });
 }
 
-QWidget* TChildFile::frame() const
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
-    return isWindow() ? const_cast<TChildFile*>(this) : nullptr;
-}
+QWidget* TChildFile::frame() const { return PlacementFrame(this); }
 
 namespace {
 
@@ -1112,12 +1106,8 @@ void TChildFile::restorePlacement()
     const Hive root = QMApp().RegistryRoot;
     const QString key = storageKey();
     if (placementActive_) {
-        if (RegValueExists(root, key, QStringLiteral("Width"))) {
-            const int w = RegReadInteger(root, key, QStringLiteral("Width"), kDefaultWidth);
-            const int h = RegReadInteger(root, key, QStringLiteral("Height"), kDefaultHeight);
-            const int x = RegReadInteger(root, key, QStringLiteral("Left"), f->x());
-            const int y = RegReadInteger(root, key, QStringLiteral("Top"), f->y());
-            f->setGeometry(x, y, std::max(w, kMinimumWidth), std::max(h, kMinimumHeight));
+        if (TQMPlacement p{f->x(), f->y(), kDefaultWidth, kDefaultHeight}; ReadPlacement(root, key, p)) {
+            f->setGeometry(p.Left, p.Top, std::max(p.Width, kMinimumWidth), std::max(p.Height, kMinimumHeight));
         } else if (f != this) {
             f->resize(defaultFrameSize(f));
         }
@@ -1140,10 +1130,7 @@ void TChildFile::savePlacement() const
     const Hive root = QMApp().RegistryRoot;
     const QString key = storageKey();
     TQMRegistryBatch batch(root);
-    RegWriteInteger(root, key, QStringLiteral("Left"), lastGeometry_.x());
-    RegWriteInteger(root, key, QStringLiteral("Top"), lastGeometry_.y());
-    RegWriteInteger(root, key, QStringLiteral("Width"), lastGeometry_.width());
-    RegWriteInteger(root, key, QStringLiteral("Height"), lastGeometry_.height());
+    WritePlacement(root, key, lastGeometry_);
     for (int kind = 0; kind < TCmdFile::KindCount; ++kind) {
         const TObjectList* list = lists_[static_cast<std::size_t>(kind)];
         for (int column = 0; column < 2; ++column) {

@@ -1,19 +1,18 @@
 // Small flat images drawn with QPainter on a 16-unit grid, rendered at 16 and 32 pixels.
 #include "app/editing/TEditingImages.h"
 
+#include "app/support/QMDrawnImages.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
 #include <array>
-#include <functional>
 
 namespace tavil {
 
 namespace {
-
-using Draw = std::function<void(QPainter&)>;
 
 const QColor kInk(60, 60, 60);
 const QColor kPaper(255, 255, 255);
@@ -26,39 +25,20 @@ const QColor kRed(190, 60, 50);
 const QColor kGrey(150, 150, 150);
 const QColor kDisk(120, 150, 190);
 
-QPen pen(const QColor& c, qreal w = 1.0) { return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
-
-QIcon render(const Draw& draw)
-{
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.scale(size / 16.0, size / 16.0);
-        draw(p);
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
-}
-
 // A grid with a coloured heading row: the look of a table.
 void grid(QPainter& p, const QColor& heading)
 {
     const QRectF r(1.5, 2.5, 13, 11);
-    p.setPen(pen(kInk));
+    p.setPen(RoundPen(kInk));
     p.setBrush(kPaper);
     p.drawRect(r);
     p.setPen(Qt::NoPen);
     p.setBrush(heading);
     p.drawRect(QRectF(2, 3, 12, 3));
-    p.setPen(pen(kGrey, 0.8));
+    p.setPen(RoundPen(kGrey, 0.8));
     p.drawLine(QPointF(2, 9), QPointF(14, 9));
     p.drawLine(QPointF(6.5, 6), QPointF(6.5, 13));
-    p.setPen(pen(kInk));
+    p.setPen(RoundPen(kInk));
     p.setBrush(Qt::NoBrush);
     p.drawRect(r);
 }
@@ -66,7 +46,7 @@ void grid(QPainter& p, const QColor& heading)
 // A rounded badge with a short text: defaults, rules, types and functions.
 void badge(QPainter& p, const QColor& colour, const QString& text, bool italic = false)
 {
-    p.setPen(pen(colour.darker(140)));
+    p.setPen(RoundPen(colour.darker(140)));
     p.setBrush(colour);
     p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
     QFont f(QStringLiteral("Sans Serif"));
@@ -78,25 +58,11 @@ void badge(QPainter& p, const QColor& colour, const QString& text, bool italic =
     p.drawText(QRectF(1.5, 1.5, 13, 13), Qt::AlignCenter, text);
 }
 
-void page(QPainter& p, qreal x = 3, qreal y = 1.5, qreal w = 10, qreal h = 13)
-{
-    QPainterPath path;
-    path.moveTo(x, y);
-    path.lineTo(x + w - 3, y);
-    path.lineTo(x + w, y + 3);
-    path.lineTo(x + w, y + h);
-    path.lineTo(x, y + h);
-    path.closeSubpath();
-    p.setPen(pen(kInk));
-    p.setBrush(kPaper);
-    p.drawPath(path);
-    p.drawLine(QPointF(x + w - 3, y), QPointF(x + w - 3, y + 3));
-    p.drawLine(QPointF(x + w - 3, y + 3), QPointF(x + w, y + 3));
-}
+void page(QPainter& p, qreal x, qreal y, qreal w, qreal h) { PaintPage(p, kInk, kPaper, x, y, w, h); }
 
 void lines(QPainter& p, qreal x, qreal y, const std::initializer_list<qreal>& widths, const QColor& c = kGrey)
 {
-    p.setPen(pen(c));
+    p.setPen(RoundPen(c));
     qreal at = y;
     for (qreal w : widths) {
         p.drawLine(QPointF(x, at), QPointF(x + w, at));
@@ -114,7 +80,7 @@ void cylinder(QPainter& p, qreal x, qreal y, qreal w, qreal h, const QColor& bod
     side.arcTo(QRectF(x, y + h - e, w, e), 180, 180);
     side.lineTo(x + w, y + e / 2);
     side.arcTo(QRectF(x, y, w, e), 0, -180);
-    p.setPen(pen(kInk, w > 20 ? 2 : 1));
+    p.setPen(RoundPen(kInk, w > 20 ? 2 : 1));
     p.setBrush(body);
     p.drawPath(side);
     p.setBrush(body.lighter(130));
@@ -138,7 +104,7 @@ void gear(QPainter& p, qreal cx, qreal cy, qreal r, const QColor& c)
     path.closeSubpath();
     path.addEllipse(QPointF(cx, cy), r * 0.3, r * 0.3);
     path.setFillRule(Qt::OddEvenFill);
-    p.setPen(pen(c.darker(150), 0.8));
+    p.setPen(RoundPen(c.darker(150), 0.8));
     p.setBrush(c);
     p.drawPath(path);
 }
@@ -150,7 +116,7 @@ void drawObject(QPainter& p, int kind)
     case 1: {
         grid(p, kGreen);
         // Spectacles over the grid: a view looks at tables.
-        p.setPen(pen(kInk, 1.1));
+        p.setPen(RoundPen(kInk, 1.1));
         p.setBrush(kPaper);
         p.drawEllipse(QPointF(5.5, 10.5), 2.2, 2.2);
         p.drawEllipse(QPointF(10.5, 10.5), 2.2, 2.2);
@@ -161,7 +127,7 @@ void drawObject(QPainter& p, int kind)
         page(p, 2, 1.5, 10, 13);
         lines(p, 4, 6, {5, 4, 6});
         // A run triangle: something that executes.
-        p.setPen(pen(kGreen.darker(130)));
+        p.setPen(RoundPen(kGreen.darker(130)));
         p.setBrush(kGreen);
         QPolygonF run;
         run << QPointF(9.5, 8.5) << QPointF(15, 11.5) << QPointF(9.5, 14.5);
@@ -170,10 +136,10 @@ void drawObject(QPainter& p, int kind)
     }
     case 3: badge(p, kAmber, QStringLiteral("D")); break;
     case 4: {
-        p.setPen(pen(kPurple.darker(140)));
+        p.setPen(RoundPen(kPurple.darker(140)));
         p.setBrush(kPurple);
         p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 3, 3);
-        p.setPen(pen(kPaper, 2));
+        p.setPen(RoundPen(kPaper, 2));
         p.setBrush(Qt::NoBrush);
         QPolygonF tick;
         tick << QPointF(4.5, 8.5) << QPointF(7, 11) << QPointF(11.5, 5);
@@ -199,10 +165,10 @@ void drawPage(QPainter& p, int index)
     case 1: {
         // A server and its connection line.
         cylinder(p, 1.5, 1.5, 8, 12);
-        p.setPen(pen(kGreen.darker(120), 1.5));
+        p.setPen(RoundPen(kGreen.darker(120), 1.5));
         p.drawLine(QPointF(9.5, 9), QPointF(13, 9));
         p.drawLine(QPointF(13, 9), QPointF(13, 14.5));
-        p.setPen(pen(kInk));
+        p.setPen(RoundPen(kInk));
         p.setBrush(kGreen);
         p.drawRect(QRectF(11.5, 5.5, 3, 3.5));
         break;
@@ -210,7 +176,7 @@ void drawPage(QPainter& p, int index)
     case 9: {
         page(p, 2, 1.5, 11, 13);
         lines(p, 4, 6, {7, 5, 7, 3}, kBlue);
-        p.setPen(pen(kRed, 1.4));
+        p.setPen(RoundPen(kRed, 1.4));
         p.drawLine(QPointF(4, 4), QPointF(9, 4));
         break;
     }
@@ -226,7 +192,7 @@ const std::array<QIcon, N>& cached(F draw)
 {
     static const std::array<QIcon, N> icons = [&] {
         std::array<QIcon, N> a;
-        for (std::size_t i = 0; i < N; ++i) a[i] = render([&, i](QPainter& p) { draw(p, static_cast<int>(i)); });
+        for (std::size_t i = 0; i < N; ++i) a[i] = RenderDrawingIcon([&, i](QPainter& p) { draw(p, static_cast<int>(i)); }, {16, 32});
         return a;
     }();
     return icons;

@@ -13,6 +13,7 @@
 #include "app/support/EQMException.h"
 #include "app/support/QMApplication.h"
 #include "app/support/QMDialogKeys.h"
+#include "app/support/QMPlacement.h"
 #include "app/support/QMRegistry.h"
 #include "app/support/QMTools.h"
 
@@ -23,7 +24,6 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextDocumentLayout>
@@ -252,11 +252,7 @@ void TChildScript::ApplyOptions()
     placementActive_ = o.SaveWindow;
 }
 
-QWidget* TChildScript::frame() const
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
-    return isWindow() ? const_cast<TChildScript*>(this) : nullptr;
-}
+QWidget* TChildScript::frame() const { return PlacementFrame(this); }
 
 void TChildScript::restorePlacement()
 {
@@ -272,12 +268,9 @@ void TChildScript::restorePlacement()
     placementRestored_ = true;
     const Hive root = QMApp().RegistryRoot;
     const QString key = storageKey();
-    if (placementActive_ && RegValueExists(root, key, QStringLiteral("Width"))) {
-        const int w = RegReadInteger(root, key, QStringLiteral("Width"), kDefaultWidth);
-        const int h = RegReadInteger(root, key, QStringLiteral("Height"), kDefaultHeight);
-        const int x = RegReadInteger(root, key, QStringLiteral("Left"), f->x());
-        const int y = RegReadInteger(root, key, QStringLiteral("Top"), f->y());
-        f->setGeometry(x, y, std::max(w, 200), std::max(h, 100));
+    TQMPlacement p{f->x(), f->y(), kDefaultWidth, kDefaultHeight};
+    if (placementActive_ && ReadPlacement(root, key, p)) {
+        f->setGeometry(p.Left, p.Top, std::max(p.Width, 200), std::max(p.Height, 100));
     } else if (f != this) {
         f->resize(kDefaultWidth, kDefaultHeight);
     }
@@ -290,10 +283,7 @@ void TChildScript::savePlacement() const
     const Hive root = QMApp().RegistryRoot;
     const QString key = storageKey();
     TQMRegistryBatch batch(root);
-    RegWriteInteger(root, key, QStringLiteral("Left"), lastGeometry_.x());
-    RegWriteInteger(root, key, QStringLiteral("Top"), lastGeometry_.y());
-    RegWriteInteger(root, key, QStringLiteral("Width"), lastGeometry_.width());
-    RegWriteInteger(root, key, QStringLiteral("Height"), lastGeometry_.height());
+    WritePlacement(root, key, lastGeometry_);
 }
 
 // ---- Path and saved state ------------------------------------------------------------------
@@ -627,8 +617,7 @@ bool TChildScript::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     if (watched == watchedFrame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        const Qt::WindowStates state = watchedFrame_->windowState();
-        if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized))) lastGeometry_ = watchedFrame_->geometry();
+        TrackNormalGeometry(watchedFrame_, lastGeometry_);
     } else if (watched == status_ && event->type() == QEvent::MouseButtonRelease) {
         // A click on the caret position runs Go To.
         auto* mouse = static_cast<QMouseEvent*>(event);

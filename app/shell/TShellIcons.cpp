@@ -1,17 +1,18 @@
 // Small flat icons drawn with QPainter on a 16-unit grid and rendered at 16 and 32 pixels.
 #include "app/shell/TShellIcons.h"
 
+#include "app/support/QMDrawnImages.h"
+
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <functional>
 
 namespace tavil {
 
 namespace {
 
-using Draw = std::function<void(QPainter&)>;
+using Draw = TQMDrawing;
 
 const QColor kInk(64, 64, 64);
 const QColor kPaper(255, 255, 255);
@@ -22,23 +23,9 @@ const QColor kGreen(60, 150, 70);
 const QColor kRed(196, 56, 48);
 const QColor kGrey(150, 150, 150);
 
-QPen pen(const QColor& c, qreal w = 1.0) { return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen pen(const QColor& c, qreal w = 1.0) { return RoundPen(c, w); }
 
-void page(QPainter& p, qreal x = 3, qreal y = 1.5, qreal w = 10, qreal h = 13)
-{
-    QPainterPath path;
-    path.moveTo(x, y);
-    path.lineTo(x + w - 3, y);
-    path.lineTo(x + w, y + 3);
-    path.lineTo(x + w, y + h);
-    path.lineTo(x, y + h);
-    path.closeSubpath();
-    p.setPen(pen(kInk));
-    p.setBrush(kPaper);
-    p.drawPath(path);
-    p.drawLine(QPointF(x + w - 3, y), QPointF(x + w - 3, y + 3));
-    p.drawLine(QPointF(x + w - 3, y + 3), QPointF(x + w, y + 3));
-}
+void page(QPainter& p, qreal x = 3, qreal y = 1.5, qreal w = 10, qreal h = 13) { PaintPage(p, kInk, kPaper, x, y, w, h); }
 
 void lines(QPainter& p, qreal x, qreal y, int n, qreal w)
 {
@@ -315,18 +302,6 @@ const QHash<QString, Draw>& drawings()
     return table;
 }
 
-QPixmap render(const Draw& draw, int size)
-{
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.scale(size / 16.0, size / 16.0);
-    draw(p);
-    return pm;
-}
-
 }  // namespace
 
 QIcon ProgramIcon()
@@ -338,9 +313,7 @@ QIcon ProgramIcon()
             p.setPen(pen(kBlue, 1));
             for (int i = 0; i < 3; ++i) p.drawLine(QPointF(8.5, 5 + i * 2), QPointF(13, 5 + i * 2));
         };
-        QIcon i;
-        for (int size : {16, 32, 48, 64}) i.addPixmap(render(draw, size));
-        return i;
+        return RenderDrawingIcon(draw, {16, 32, 48, 64});
     }();
     return icon;
 }
@@ -352,8 +325,7 @@ QIcon ShellIcon(const QString& actionName)
     QIcon icon;
     const auto& table = drawings();
     if (auto it = table.constFind(actionName); it != table.constEnd()) {
-        icon.addPixmap(render(*it, 16));
-        icon.addPixmap(render(*it, 32));
+        icon = RenderDrawingIcon(*it, {16, 32});
         // Disabled buttons get Qt's greyed rendering of the 16-pixel image.
     }
     cache.insert(actionName, icon);

@@ -14,6 +14,7 @@
 #include "app/support/EQMException.h"
 #include "app/support/QMApplication.h"
 #include "app/support/QMDialogKeys.h"
+#include "app/support/QMPlacement.h"
 #include "app/support/QMRegistry.h"
 #include "app/support/QMShell.h"
 #include "app/support/QMTools.h"
@@ -1048,11 +1049,7 @@ void TVELKMain::SavePlacement() const
     const Hive root = app.RegistryRoot;
     const QString key = TRecentList::StorageKey();
     TQMRegistryBatch batch(root);
-    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
-    RegWriteInteger(root, key, QStringLiteral("Left"), normal.x());
-    RegWriteInteger(root, key, QStringLiteral("Top"), normal.y());
-    RegWriteInteger(root, key, QStringLiteral("Width"), normal.width());
-    RegWriteInteger(root, key, QStringLiteral("Height"), normal.height());
+    WritePlacement(root, key, isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size()));
     RegWriteInteger(root, key, QStringLiteral("WindowState"), isMaximized() ? 2 : isMinimized() ? 1 : 0);
 
     RegWriteInteger(root, key, QStringLiteral("tbMenu.CurrentDock"), DockTop);
@@ -1084,13 +1081,10 @@ bool TVELKMain::RestorePlacement()
 {
     const Hive root = QMApp().RegistryRoot;
     const QString key = TRecentList::StorageKey();
-    if (!RegValueExists(root, key, QStringLiteral("Width"))) return false;
-    const int w = RegReadInteger(root, key, QStringLiteral("Width"), kInitialWidth);
-    const int h = RegReadInteger(root, key, QStringLiteral("Height"), kInitialHeight);
-    const int x = RegReadInteger(root, key, QStringLiteral("Left"), kInitialLeft);
-    const int y = RegReadInteger(root, key, QStringLiteral("Top"), kInitialTop);
-    if (w > 0 && h > 0) resize(w, h);
-    move(x, y);
+    TQMPlacement p{kInitialLeft, kInitialTop, kInitialWidth, kInitialHeight};
+    if (!ReadPlacement(root, key, p)) return false;
+    if (p.Width > 0 && p.Height > 0) resize(p.Width, p.Height);
+    move(p.Left, p.Top);
     if (RegReadInteger(root, key, QStringLiteral("WindowState"), 0) == 2) setWindowState(Qt::WindowMaximized);
 
     struct Placed {
