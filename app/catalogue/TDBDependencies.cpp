@@ -4,6 +4,7 @@
 #include "app/catalogue/TDMOServer.h"
 #include "app/model/TDBObjects.h"
 #include "app/support/EQMException.h"
+#include "sqldmo/Error.h"
 #include "sqldmo/objects/Sqldmo.h"
 
 #include <algorithm>
@@ -16,6 +17,22 @@ namespace {
 constexpr std::int32_t kUserTable = 8;
 
 QString quotedPart(QString part) { return part.replace(QLatin1Char(']'), QLatin1String("]]")); }
+
+// The selected table under the catalogue's own spelling of its owner and name. The server finds
+// tables whatever their letter case while the list compares names exactly, so a table typed in
+// another case than the catalogue's would otherwise be listed, and its rows scripted, twice.
+// A table the server does not know keeps the spelling it was given.
+QString catalogueName(sqldmo::Server* server, const QString& databaseName, const TDBObject& table)
+{
+    const QString typed = BracketedName(table.Owner, table.Name);
+    if (!server) return typed;
+    try {
+        const sqldmo::Table t = server->databases().item(databaseName.toStdString()).tables().item(typed.toStdString());
+        return BracketedName(QString::fromStdString(t.owner()), QString::fromStdString(t.name()));
+    } catch (const sqldmo::Error&) {
+        return typed;
+    }
+}
 
 }  // namespace
 
@@ -91,7 +108,7 @@ void ListTableDependencies(sqldmo::Server* server, const QString& databaseName, 
         for (int i = 0; i < tables.Count(); ++i) {
             auto entry = std::make_unique<TDBDependency>();
             entry->Sequence = level;
-            entry->Name = BracketedName(tables.Items(i)->Owner, tables.Items(i)->Name);
+            entry->Name = catalogueName(server, databaseName, *tables.Items(i));
             if (R.IndexOf(*entry) < 0) R.Add(std::move(entry));
         }
         R.Sort();

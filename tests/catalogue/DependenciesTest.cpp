@@ -130,6 +130,16 @@ TEST_F(Ordering, SelectedTablesFollowEveryParentWhateverTheirDepth)
               (QStringList{"[dbo].[P1]", "[dbo].[Q1]", "[dbo].[P2]", "[dbo].[P3]", "[dbo].[A]", "[dbo].[C]"}));
 }
 
+TEST_F(Ordering, ATableTypedInAnotherCaseTakesTheCatalogueSpellingAndIsListedOnce)
+{
+    Open(ordersAndCustomers());
+    const QStringList expected{"[dbo].[Customers]", "[dbo].[Orders]"};
+    EXPECT_EQ(Order({"dbo.orders", "DBO.customers"}, true), expected);
+    EXPECT_EQ(Order({"dbo.Orders", "dbo.ORDERS", "dbo.Customers"}, false), expected);
+    // A table the server does not know keeps its spelling when nothing is asked of it.
+    EXPECT_EQ(Order({"dbo.orders", "x.Gone"}, false), (QStringList{"[dbo].[Orders]", "[x].[Gone]"}));
+}
+
 TEST_F(Ordering, NamesWithBracketsAreQuotedAndFound)
 {
     ServerSpec spec;
