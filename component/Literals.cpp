@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "component/ComError.h"
+#include "component/Text.h"
 
 namespace korva::detail {
 namespace {
@@ -127,8 +128,9 @@ bool readsAsToolCommand(std::string_view text, std::size_t pos) {
     return false;
 }
 
-// A character literal: quoted runs and CHAR()/NCHAR() pieces joined with " + ".
-void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
+// A character literal: quoted runs and CHAR()/NCHAR() pieces joined with " + ". A lone CR or LF
+// becomes a piece only when `splitLoneBreaks`.
+void appendPieces(ScriptBuffer& out, std::string_view text, bool unicode, bool splitLoneBreaks) {
     const std::string_view quote = unicode ? "N'" : "'";
     const std::string_view charFunction = unicode ? "NCHAR(" : "CHAR(";
     bool first = true;
@@ -182,7 +184,7 @@ void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
             std::size_t length = (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
             // Scripts are stored and shown with CR LF line ends, so a lone CR or LF inside a value
             // would come back as CR LF: it is written as CHAR(13) / CHAR(10) to survive exactly.
-            if (length == 1 || readsAsToolCommand(text, i + length)) {
+            if ((length == 1 && splitLoneBreaks) || readsAsToolCommand(text, i + length)) {
                 for (std::size_t k = 0; k < length; ++k) special(text[i + k]);
             } else {
                 openRun();
@@ -193,6 +195,63 @@ void appendString(ScriptBuffer& out, std::string_view text, bool unicode) {
     }
     if (first) openRun();
     if (open) out.append('\'');
+}
+
+// The whole value in one quoted literal, only its quotes doubled.
+void appendWhole(ScriptBuffer& out, std::string_view text, bool unicode) {
+    out.append(unicode ? "N'" : "'");
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t j = text.find('\'', i);
+        if (j == std::string_view::npos) j = text.size();
+        out.append(text.substr(i, j - i));
+        if (j < text.size()) out.append("''");
+        i = j + 1;
+    }
+    out.append('\'');
+}
+
+// Whether the pieces of `text` can be joined without a max type: the server types such a sum
+// as varchar(8000) or nvarchar(4000) at most and cuts what is longer. The bytes of a varchar
+// literal are counted in UTF-8, which no code page of the server exceeds; nvarchar counts
+// UTF-16 code units, never more than the UTF-8 bytes.
+bool joinsWithoutMaxType(std::string_view text, bool unicode) {
+    const std::size_t limit = unicode ? 4000 : 8000;
+    if (text.size() <= limit) return true;
+    return unicode && utf16Length(text) <= limit;
+}
+
+// Whether anything but a lone CR or LF calls for a piece: a NUL, "$(", or a line a batch tool
+// would take for its command.
+bool needsPieces(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\0' || (c == '$' && i + 1 < text.size() && text[i + 1] == '(')) return true;
+        if ((c == '\r' || c == '\n') && readsAsToolCommand(text, i + 1)) return true;
+    }
+    return false;
+}
+
+LiteralForm appendString(ScriptBuffer& out, std::string_view text, bool unicode, bool maxTypes) {
+    if (joinsWithoutMaxType(text, unicode)) {
+        appendPieces(out, text, unicode, true);
+        return LiteralForm::Direct;
+    }
+    // Too long to be joined as it is. Lone line breaks stay inside the literal: a changed line
+    // end is a smaller risk than a value cut short.
+    if (!needsPieces(text)) {
+        appendWhole(out, text, unicode);
+        return LiteralForm::Direct;
+    }
+    if (maxTypes) {
+        // The sum is typed by its first operand on: a max-typed empty string first keeps it whole.
+        out.append(unicode ? "CAST(N'' AS nvarchar(max)) + " : "CAST('' AS varchar(max)) + ");
+        appendPieces(out, text, unicode, false);
+        return LiteralForm::Direct;
+    }
+    // Older servers cannot hold the value in any expression; a single literal can, and the
+    // statement around it is then run through EXEC, whose text can be joined at any length.
+    appendWhole(out, text, unicode);
+    return LiteralForm::ThroughExec;
 }
 
 std::size_t utf8Characters(std::string_view text) {
@@ -219,26 +278,26 @@ std::string lengthType(std::string_view name, int length, int maximum) {
 }
 
 // A sql_variant value: a literal of its base type that reads back as that type.
-void appendVariant(ScriptBuffer& out, const Value& v) {
+LiteralForm appendVariant(ScriptBuffer& out, const Value& v, bool maxTypes) {
     std::string_view typeName = sqldmo::sqlTypeName(v.type);
     switch (v.type) {
     case SqlType::Int:
         appendInteger(out, v.integer);
-        return;
+        return LiteralForm::Direct;
     case SqlType::Bit:
         appendCast(out, typeName, [&] { out.append(v.integer != 0 ? '1' : '0'); });
-        return;
+        return LiteralForm::Direct;
     case SqlType::TinyInt:
     case SqlType::SmallInt:
     case SqlType::BigInt:
         appendCast(out, typeName, [&] { appendInteger(out, v.integer); });
-        return;
+        return LiteralForm::Direct;
     case SqlType::Float:
         appendFloat(out, v.real, false, true);
-        return;
+        return LiteralForm::Direct;
     case SqlType::Real:
         appendCast(out, typeName, [&] { appendFloat(out, v.real, true, true); });
-        return;
+        return LiteralForm::Direct;
     case SqlType::Decimal:
     case SqlType::Numeric:
         if (v.precision > 0) {
@@ -248,36 +307,37 @@ void appendVariant(ScriptBuffer& out, const Value& v) {
         } else {
             appendExact(out, v.text);
         }
-        return;
+        return LiteralForm::Direct;
     case SqlType::Money:
     case SqlType::SmallMoney:
         appendCast(out, typeName, [&] { appendExact(out, v.text); });
-        return;
+        return LiteralForm::Direct;
     case SqlType::Char:
     case SqlType::VarChar:
     case SqlType::NChar:
     case SqlType::NVarChar: {
         bool unicode = v.type == SqlType::NChar || v.type == SqlType::NVarChar;
         int length = v.maxLength > 0 ? v.maxLength : static_cast<int>(utf8Characters(v.text));
+        LiteralForm form = LiteralForm::Direct;
         appendCast(out, lengthType(typeName, length, unicode ? 4000 : 8000),
-                   [&] { appendString(out, v.text, unicode); });
-        return;
+                   [&] { form = appendString(out, v.text, unicode, maxTypes); });
+        return form;
     }
     case SqlType::VarBinary:
         appendHex(out, v.text);
-        return;
+        return LiteralForm::Direct;
     case SqlType::Binary: {
         int length = v.maxLength > 0 ? v.maxLength : static_cast<int>(v.text.size());
         appendCast(out, lengthType(typeName, length, 8000), [&] { appendHex(out, v.text); });
-        return;
+        return LiteralForm::Direct;
     }
     case SqlType::DateTime:
     case SqlType::SmallDateTime:
         appendCast(out, typeName, [&] { appendDateTimeText(out, v.dateTime); });
-        return;
+        return LiteralForm::Direct;
     case SqlType::UniqueIdentifier:
-        appendCast(out, typeName, [&] { appendString(out, v.text, false); });
-        return;
+        appendCast(out, typeName, [&] { appendPieces(out, v.text, false, true); });
+        return LiteralForm::Direct;
     default:
         break;
     }
@@ -289,43 +349,93 @@ bool isUnicode(SqlType t) { return t == SqlType::NChar || t == SqlType::NVarChar
 
 }  // namespace
 
-void appendLiteral(ScriptBuffer& out, const Value& value, SqlType columnType) {
+LiteralForm appendLiteral(ScriptBuffer& out, const Value& value, SqlType columnType, bool maxTypes) {
     if (value.isNull()) {
         out.append("NULL");
-        return;
+        return LiteralForm::Direct;
     }
-    if (value.variant || columnType == SqlType::SqlVariant) {
-        appendVariant(out, value);
-        return;
-    }
+    if (value.variant || columnType == SqlType::SqlVariant) return appendVariant(out, value, maxTypes);
     SqlType type = columnType != SqlType::Unknown ? columnType : value.type;
     switch (value.kind) {
     case Value::Kind::Integer:
         if (type == SqlType::Bit) out.append(value.integer != 0 ? '1' : '0');
         else appendInteger(out, value.integer);
-        return;
+        return LiteralForm::Direct;
     case Value::Kind::Float:
         appendFloat(out, value.real, type == SqlType::Real, false);
-        return;
+        return LiteralForm::Direct;
     case Value::Kind::Exact:
         appendExact(out, value.text);
-        return;
+        return LiteralForm::Direct;
     case Value::Kind::Text:
-        appendString(out, value.text, isUnicode(type));
-        return;
+        return appendString(out, value.text, isUnicode(type), maxTypes);
     case Value::Kind::Binary:
         appendHex(out, value.text);
-        return;
+        return LiteralForm::Direct;
     case Value::Kind::DateTime:
         appendDateTimeText(out, value.dateTime);
-        return;
+        return LiteralForm::Direct;
     case Value::Kind::Guid:
-        appendString(out, value.text, false);
-        return;
+        appendPieces(out, value.text, false, true);
+        return LiteralForm::Direct;
     case Value::Kind::Null:
         break;
     }
     out.append("NULL");
+    return LiteralForm::Direct;
+}
+
+void runThroughExec(ScriptBuffer& out, std::size_t start, bool declareVariables) {
+    // Pieces of at most 4000 bytes hold at most 4000 characters: older servers take an
+    // nvarchar literal up to that length as nvarchar, and EXEC joins such pieces at any length.
+    constexpr std::size_t kPiece = 4000;
+    const std::string statement(out.view().substr(start));
+    out.truncate(start);
+    if (declareVariables) {
+        out.append("-- Run through EXEC: a value too long to be joined from pieces holds lines that batch tools "
+                   "would read as commands.\r\n");
+        out.append("DECLARE @cr nchar(1), @lf nchar(1), @nul nchar(1)\r\n");
+        out.append("SELECT @cr = NCHAR(13), @lf = NCHAR(10), @nul = NCHAR(0)\r\n");
+    }
+    out.append("EXEC (");
+    const std::string_view text = statement;
+    bool first = true;
+    bool lineBefore = false;
+    auto separator = [&] {
+        if (!first) out.append(lineBefore ? std::string_view("\r\n\t+ ") : std::string_view(" + "));
+        first = false;
+        lineBefore = false;
+    };
+    auto piece = [&](std::string_view run) {
+        while (!run.empty()) {
+            std::size_t n = run.size();
+            if (n > kPiece) {
+                n = kPiece;
+                while (n > 0 && (static_cast<unsigned char>(run[n]) & 0xC0) == 0x80) --n;
+            }
+            separator();
+            appendWhole(out, run.substr(0, n), true);
+            run.remove_prefix(n);
+        }
+    };
+    // Line breaks and NULs come from variables, "$(" is cut: no line of the script begins
+    // inside the statement's text, and nothing in it is read by a batch tool.
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n' || c == '\0') {
+            piece(text.substr(runStart, i - runStart));
+            separator();
+            out.append(c == '\r' ? "@cr" : c == '\n' ? "@lf" : "@nul");
+            lineBefore = c == '\n';
+            runStart = i + 1;
+        } else if (c == '$' && i + 1 < text.size() && text[i + 1] == '(') {
+            piece(text.substr(runStart, i + 1 - runStart));
+            runStart = i + 1;
+        }
+    }
+    piece(text.substr(runStart));
+    out.append(')');
 }
 
 std::string bracketName(std::string_view name) {

@@ -10,6 +10,10 @@
 
 namespace korva::detail {
 
+// What the statement holding a literal needs: nothing, or to be run through EXEC
+// (runThroughExec) because the literal is too long to be written safely in any other way.
+enum class LiteralForm { Direct, ThroughExec };
+
 // Appends the literal of `value`, a field of a column whose system type is `columnType`
 // (the base type of a user-defined type; Unknown when the catalogue does not say, in which
 // case the value's own type decides):
@@ -19,12 +23,26 @@ namespace korva::detail {
 //   doubled; datetimes as '2002-03-05T14:07:09.123'; binaries as 0x...; GUIDs quoted;
 //   sql_variant values as literals of their base type (CAST(... AS type) where the plain
 //   literal would read back as another type).
-// Inside character literals a NUL, and the line break before a line that a batch-splitting tool
-// would take for one of its commands (GO, EXIT, "!!", ":r" ...), are written as CHAR(n)/NCHAR(n)
-// outside the quotes, and "$(" is cut between its two characters, so that no value can end a
-// batch, run a command or be changed by variable substitution when the script is run.
+// Inside character literals a NUL, a lone CR or LF, and the line break before a line that a
+// batch-splitting tool would take for one of its commands (GO, EXIT, "!!", ":r" ...), are
+// written as CHAR(n)/NCHAR(n) outside the quotes, and "$(" is cut between its two characters,
+// so that no value can end a batch, run a command or be changed by variable substitution or by
+// converted line ends when the script is run.
+// Such a sum of pieces is cut by the server beyond 8000 bytes (4000 characters for Unicode), so
+// a longer value is written differently: lone CR and LF stay in the literal; if pieces are
+// still needed, the sum starts with a max-typed empty string when `maxTypes` (the server the
+// script is for has varchar(max), version 9 and later); otherwise the value is one literal with
+// everything in it as it is, and ThroughExec is returned.
 // Throws ComError for a value that has no literal (an infinite float, a malformed exact number).
-void appendLiteral(ScriptBuffer& out, const sqldmo::Value& value, sqldmo::SqlType columnType);
+[[nodiscard]] LiteralForm appendLiteral(ScriptBuffer& out, const sqldmo::Value& value, sqldmo::SqlType columnType,
+                                        bool maxTypes);
+
+// Rewrites the statement written into `out` since `start` as EXEC (N'...' + @lf + N'...'),
+// whose joined text has no length limit on any server version: its CR, LF and NUL come from
+// the variables @cr, @lf and @nul and "$(" is cut, so the script holds no line break or command
+// inside the statement. `declareVariables` also writes (before it) the lines that declare and
+// set the variables, once for each batch.
+void runThroughExec(ScriptBuffer& out, std::size_t start, bool declareVariables);
 
 // "[" + name + "]" with every "]" doubled.
 std::string bracketName(std::string_view name);

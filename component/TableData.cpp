@@ -23,9 +23,10 @@ bool insertable(const sqldmo::Column& column) {
 }
 
 // GetValue: the literal of field `index` of the current row.
-void getValue(ScriptBuffer& out, const sqldmo::RowSet& rows, std::size_t index, sqldmo::SqlType type) {
+LiteralForm getValue(ScriptBuffer& out, const sqldmo::RowSet& rows, std::size_t index, sqldmo::SqlType type,
+                     bool maxTypes) {
     try {
-        appendLiteral(out, rows.value(index), type);
+        return appendLiteral(out, rows.value(index), type, maxTypes);
     } catch (...) {
         reraiseAs("_GetValue");
     }
@@ -119,6 +120,7 @@ void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const s
             if (context.includeColumnNames || hasIdentity) prefix += " (" + columns + ")";
             prefix += " VALUES (";
 
+            bool execVariables = false;  // declared in this table's batch
             while (rows->next()) {
                 if (!anyRow) {
                     appendLoadStart(out, name);
@@ -128,12 +130,18 @@ void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const s
                     }
                 }
                 anyRow = true;
+                const std::size_t rowStart = out.size();
+                bool exec = false;
                 out.append(prefix);
                 for (std::size_t i = 0; i < types.size(); ++i) {
                     if (i > 0) out.append(", ");
-                    getValue(out, *rows, i, types[i]);
+                    exec |= getValue(out, *rows, i, types[i], context.maxTypes) == LiteralForm::ThroughExec;
                 }
                 out.append(')');
+                if (exec) {
+                    runThroughExec(out, rowStart, !execVariables);
+                    execVariables = true;
+                }
                 out.append(kLineEnd);
             }
             if (anyRow && hasIdentity) {

@@ -19,6 +19,9 @@ struct TableDataContext {
     // Opens the row-reading connection a table is read through (one per table).
     std::function<std::unique_ptr<sqldmo::RowConnection>()> openRowConnection;
     bool includeColumnNames = false;
+    // The server the script is for has varchar(max) and nvarchar(max): the catalogue's server is
+    // version 9 or later and the script is not one for SQL Server 7.0.
+    bool maxTypes = false;
 };
 
 // The bracketed list of the table's columns that can be inserted (all but timestamp and
@@ -32,8 +35,9 @@ std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity);
 // always an empty line. A table with rows has its constraints and triggers off around them
 // (NOCHECK CONSTRAINT ALL, DISABLE TRIGGER ALL before; ENABLE TRIGGER ALL, CHECK CONSTRAINT
 // ALL after, then NOCHECK / DISABLE TRIGGER again for each one the catalogue records as
-// disabled), all in its one batch. On failure nothing of the section stays in `out`. Errors
-// under "_ScriptTableData".
+// disabled), all in its one batch. A row whose long value cannot be joined without a max type
+// on a server that has none (maxTypes false) is run through EXEC. On failure nothing of the
+// section stays in `out`. Errors under "_ScriptTableData".
 void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const std::string& name);
 
 }  // namespace korva::detail

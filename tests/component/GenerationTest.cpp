@@ -251,6 +251,33 @@ TEST(KorvaGeneration, DataLoadsWithConstraintsAndTriggersOff) {
               "\r\n");
 }
 
+// A long text value with a GO line: joined as a max type only where the script's server has
+// one (version 9 and later, and not a script for SQL Server 7.0); otherwise its row goes
+// through EXEC.
+TEST(KorvaGeneration, LongValuesFollowTheServerVersion) {
+    const std::string x9000(9000, 'x');
+    const std::vector<korvatest::FixtureTable> tables = {
+        {"Doc", {column("t", "text")}, {{Value::ofText(SqlType::Text, x9000 + "\nGO")}}}};
+    struct Case {
+        int versionMajor;
+        bool only70;
+        bool exec;
+    };
+    for (Case c : std::vector<Case>{{8, false, true}, {9, false, false}, {9, true, true}}) {
+        korvatest::SnapshotFixture fixture(tables, {}, c.versionMajor);
+        ScriptRun run(fixture);
+        run.connect();
+        run.dataOf({"Doc"}, false);
+        run.s.formatOptions()->put_ScriptOnly70Compatible(c.only70 ? True : False);
+        const std::string script = run.generate();
+        const std::string direct =
+            "INSERT INTO [dbo].[Doc] VALUES (CAST('' AS varchar(max)) + '" + x9000 + "' + CHAR(10) + 'GO')\r\n";
+        EXPECT_EQ(script.find("EXEC (N'INSERT INTO [dbo].[Doc] VALUES (''") != std::string::npos, c.exec)
+            << c.versionMajor << " " << c.only70;
+        EXPECT_EQ(script.find(direct) != std::string::npos, !c.exec) << c.versionMajor << " " << c.only70;
+    }
+}
+
 TEST(KorvaGeneration, DataHeaderLines) {
     ScriptRun run;
     run.connect();

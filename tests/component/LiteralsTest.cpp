@@ -20,7 +20,7 @@ using sqldmo::Value;
 
 std::string literal(const Value& v, SqlType column) {
     ScriptBuffer out;
-    korva::detail::appendLiteral(out, v, column);
+    EXPECT_EQ(korva::detail::appendLiteral(out, v, column, true), korva::detail::LiteralForm::Direct);
     return std::string(out.view());
 }
 
@@ -148,6 +148,84 @@ TEST(KorvaLiterals, HostileStringsStayInsideTheirLiteral) {
     EXPECT_EQ(literal(Value::ofText(SqlType::VarChar, std::string("x\0y", 3)), SqlType::VarChar),
               "'x' + CHAR(0) + 'y'");
     EXPECT_EQ(literal(Value::ofText(SqlType::NVarChar, std::string("\0", 1)), SqlType::NVarChar), "NCHAR(0)");
+}
+
+// A sum of pieces is typed varchar(8000) / nvarchar(4000) at most, so longer values are written
+// so that nothing is cut: lone line breaks stay in the literal, other pieces start with a
+// max-typed operand where the server has one, and otherwise the statement goes through EXEC.
+TEST(KorvaLiterals, LongStringsAreNotCutByTheirPieces) {
+    using korva::detail::LiteralForm;
+    const std::string x9000(9000, 'x');
+    const std::string x7998(7998, 'x');
+    std::string e4500, e3000;  // "é": two UTF-8 bytes, one UTF-16 unit
+    for (int i = 0; i < 4500; ++i) e4500 += "\xC3\xA9";
+    for (int i = 0; i < 3000; ++i) e3000 += "\xC3\xA9";
+    struct Case {
+        const char* what;
+        Value value;
+        SqlType column;
+        bool maxTypes;
+        std::string expected;
+        LiteralForm form;
+    };
+    const std::vector<Case> cases = {
+        {"short value with LF, old server", Value::ofText(SqlType::Text, "a\nb"), SqlType::Text, false,
+         "'a' + CHAR(10) + 'b'", LiteralForm::Direct},
+        {"8000 bytes still join", Value::ofText(SqlType::Text, x7998 + "\nb"), SqlType::Text, false,
+         "'" + x7998 + "' + CHAR(10) + 'b'", LiteralForm::Direct},
+        {"lone LF in a long value", Value::ofText(SqlType::Text, x7998 + "\nbc"), SqlType::Text, false,
+         "'" + x7998 + "\nbc'", LiteralForm::Direct},
+        {"lone CR and a quote in a long value", Value::ofText(SqlType::NText, x9000 + "\r'"), SqlType::NText, true,
+         "N'" + x9000 + "\r'''", LiteralForm::Direct},
+        {"GO line, new server", Value::ofText(SqlType::Text, x9000 + "\r\nGO\r\ny\nz"), SqlType::Text, true,
+         "CAST('' AS varchar(max)) + '" + x9000 + "' + CHAR(13) + CHAR(10) + 'GO\r\ny\nz'", LiteralForm::Direct},
+        {"NUL in long Unicode, new server", Value::ofText(SqlType::NText, x9000 + std::string("\0z", 2)),
+         SqlType::NText, true, "CAST(N'' AS nvarchar(max)) + N'" + x9000 + "' + NCHAR(0) + N'z'",
+         LiteralForm::Direct},
+        {"variable reference, new server", Value::ofText(SqlType::Text, x9000 + "$(v)"), SqlType::Text, true,
+         "CAST('' AS varchar(max)) + '" + x9000 + "$' + '(v)'", LiteralForm::Direct},
+        {"GO line, old server", Value::ofText(SqlType::Text, x9000 + "\r\nGO\r\ny"), SqlType::Text, false,
+         "'" + x9000 + "\r\nGO\r\ny'", LiteralForm::ThroughExec},
+        {"variable reference, old server", Value::ofText(SqlType::NText, x9000 + "$(v)"), SqlType::NText, false,
+         "N'" + x9000 + "$(v)'", LiteralForm::ThroughExec},
+        // Unicode counts UTF-16 units; other types count UTF-8 bytes, which no code page exceeds.
+        {"3000 Unicode characters join", Value::ofText(SqlType::NVarChar, e3000 + "\n"), SqlType::NVarChar, false,
+         "N'" + e3000 + "' + NCHAR(10)", LiteralForm::Direct},
+        {"9000 bytes of 4500 characters", Value::ofText(SqlType::VarChar, e4500 + "\n"), SqlType::VarChar, false,
+         "'" + e4500 + "\n'", LiteralForm::Direct},
+        {"long sql_variant, old server", variant(Value::ofText(SqlType::VarChar, e4500 + "\n:r x"), 8000),
+         SqlType::SqlVariant, false, "CAST('" + e4500 + "\n:r x' AS varchar(8000))", LiteralForm::ThroughExec},
+    };
+    for (const Case& c : cases) {
+        ScriptBuffer out;
+        EXPECT_EQ(korva::detail::appendLiteral(out, c.value, c.column, c.maxTypes), c.form) << c.what;
+        EXPECT_EQ(out.view(), c.expected) << c.what;
+    }
+}
+
+TEST(KorvaLiterals, StatementsRunThroughExecHoldNoLineOfTheirText) {
+    ScriptBuffer out;
+    out.append("-- before\r\n");
+    std::size_t start = out.size();
+    const char statement[] = "INSERT INTO [t] VALUES ('a\r\nGO\nb$(x)\0''q')";
+    out.append(std::string_view(statement, sizeof statement - 1));
+    korva::detail::runThroughExec(out, start, true);
+    out.append("\r\n");
+    // A second statement of the same batch: the variables are there already. Pieces end before
+    // 4000 bytes, never inside a character.
+    start = out.size();
+    out.append("'" + std::string(3998, 'x') + "\xC3\xA9'");
+    korva::detail::runThroughExec(out, start, false);
+    EXPECT_EQ(out.view(), "-- before\r\n"
+                          "-- Run through EXEC: a value too long to be joined from pieces holds lines that batch "
+                          "tools would read as commands.\r\n"
+                          "DECLARE @cr nchar(1), @lf nchar(1), @nul nchar(1)\r\n"
+                          "SELECT @cr = NCHAR(13), @lf = NCHAR(10), @nul = NCHAR(0)\r\n"
+                          "EXEC (N'INSERT INTO [t] VALUES (''a' + @cr + @lf\r\n"
+                          "\t+ N'GO' + @lf\r\n"
+                          "\t+ N'b$' + N'(x)' + @nul + N'''''q'')')\r\n"
+                          "EXEC (N'''" +
+                              std::string(3998, 'x') + "' + N'\xC3\xA9''')");
 }
 
 TEST(KorvaLiterals, ValuesWithoutLiteralFail) {

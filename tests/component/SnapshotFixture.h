@@ -46,7 +46,7 @@ class SnapshotFixture {
 public:
     // Writes the snapshot into a fresh temporary folder; removed with the fixture.
     explicit SnapshotFixture(const std::vector<FixtureTable>& tables,
-                             const std::function<void(sqldmo::model::Database&)>& more = {}) {
+                             const std::function<void(sqldmo::model::Database&)>& more = {}, int versionMajor = 8) {
         std::string pattern = (std::filesystem::temp_directory_path() / "korva-snap-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
         path_ = folder_ + "/shop.qvsnap";
@@ -66,6 +66,7 @@ public:
         if (more) more(*db);
         sqldmo::model::Server server;
         server.name = "fixture";
+        server.versionMajor = versionMajor;
         server.login = "sa";
         server.databases.push_back(db);
         sqldmo::snapshot::writeSnapshot(path_, server,

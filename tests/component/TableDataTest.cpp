@@ -148,6 +148,34 @@ TEST_F(KorvaTableData, FailuresLeaveNothingOfTheSection) {
     }
 }
 
+// For a server without max types, a row whose long value needs pieces goes through EXEC; the
+// variables it uses are declared once in the table's batch. (A text value's literal does not
+// depend on the catalogue's type of its column beyond Unicode or not.)
+TEST_F(KorvaTableData, LongValuesOfOldServersGoThroughExec) {
+    const std::string x9000(9000, 'x');
+    std::vector<std::vector<Value>> rows;
+    for (int i = 1; i <= 2; ++i)
+        rows.push_back({Value::ofInteger(SqlType::Int, i), Value::ofText(SqlType::Text, x9000 + "\ngo")});
+    rows.push_back({Value::ofInteger(SqlType::Int, 3), Value::ofText(SqlType::Text, "\ngo")});
+    auto c = context(rows);
+    c.maxTypes = false;
+    korva::detail::scriptTableData(out, c, "[dbo].[T]");
+    // Pieces of 4000 bytes: the statement's first 34 and the first 3966 characters of the value.
+    const std::string value = "''" + std::string(3966, 'x') + "' + N'" + std::string(4000, 'x') + "' + N'" +
+                              std::string(1034, 'x') + "' + @lf\r\n\t+ N'go'')')\r\n";
+    EXPECT_EQ(out.view(), "-- schema\r\n"
+                          "ALTER TABLE [dbo].[T] NOCHECK CONSTRAINT ALL\r\nALTER TABLE [dbo].[T] DISABLE TRIGGER ALL\r\n"
+                          "-- Run through EXEC: a value too long to be joined from pieces holds lines that batch "
+                          "tools would read as commands.\r\n"
+                          "DECLARE @cr nchar(1), @lf nchar(1), @nul nchar(1)\r\n"
+                          "SELECT @cr = NCHAR(13), @lf = NCHAR(10), @nul = NCHAR(0)\r\n"
+                          "EXEC (N'INSERT INTO [dbo].[T] VALUES (1, " +
+                              value + "EXEC (N'INSERT INTO [dbo].[T] VALUES (2, " + value +
+                              "INSERT INTO [dbo].[T] VALUES (3, CHAR(10) + 'go')\r\n"
+                              "ALTER TABLE [dbo].[T] ENABLE TRIGGER ALL\r\nALTER TABLE [dbo].[T] CHECK CONSTRAINT ALL\r\n"
+                              "GO\r\n\r\n");
+}
+
 TEST_F(KorvaTableData, BuildQuerySQLLeavesOutOnlyWhatCannotBeInserted) {
     sqldmo::model::Table t;
     t.name = "X";
