@@ -364,13 +364,13 @@ void TCmdFile::LoadFromFile(const QString& path)
         throw EQMException(QStringLiteral("Unable to read file '%1'.").arg(path), EQMException::Warning,
                            file.errorString());
     // Read at most one byte past the limit, in case the file grew since it was measured.
-    const QByteArray content = file.read(kMaxFileSize + 1);
+    QByteArray content = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         throw EQMException(QStringLiteral("Unable to read file '%1'.").arg(path), EQMException::Warning,
                            file.errorString());
     if (content.size() > kMaxFileSize)
         throw notValid(path, QStringLiteral("File '%1' is too large to be a command file."));
-    LoadContent(content, path);
+    LoadContent(std::move(content), path);
 }
 
 void TCmdFile::LoadFromBytes(const QByteArray& content, const QString& path)
@@ -379,9 +379,10 @@ void TCmdFile::LoadFromBytes(const QByteArray& content, const QString& path)
     LoadContent(content, path);
 }
 
-void TCmdFile::LoadContent(const QByteArray& content, const QString& path)
+void TCmdFile::LoadContent(QByteArray content, const QString& path)
 {
     const QString text = DecodeLegacyText(content, true);
+    content = QByteArray();  // only the text is read from here on; a file read here is freed
 
     HeaderReader header;
     TIniDocument::Scan(text, header);
