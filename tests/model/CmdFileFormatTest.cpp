@@ -421,6 +421,25 @@ TEST(CmdFileReader, ReadsWhatTheDocumentRulesFind)
     }
 }
 
+// A file of a hundred thousand objects, with its switches after them and a second part of the
+// section at the end, reads every object in order.
+TEST(CmdFileReader, LargeFileReadsEveryObject)
+{
+    constexpr int n = 100000;
+    QByteArray body = "[Tables]\r\n";
+    for (int i = 0; i < n; ++i)
+        body += "Table" + QByteArray::number(i) + "=dbo.t" + QByteArray::number(i) + "\r\n";
+    body += "ScriptData=1\r\n[Formatting]\r\nIncludeHeaders=1\r\n[TABLES]\r\nScriptData=0\r\nTable0=x.last\r\n";
+    TCmdFile f;
+    ASSERT_FALSE(loadError(f, fileWith(body)));
+    ASSERT_EQ(f.Tables.Count(), n + 1);
+    EXPECT_EQ(f.Tables.Items(0)->FullName(), QStringLiteral("dbo.t0"));
+    EXPECT_EQ(f.Tables.Items(n - 1)->FullName(), QStringLiteral("dbo.t%1").arg(n - 1));
+    EXPECT_EQ(f.Tables.Items(n)->FullName(), QStringLiteral("x.last"));
+    EXPECT_TRUE(f.TableOptions.ScriptData);
+    EXPECT_TRUE(f.FormatOptions.IncludeHeaders);
+}
+
 // ---- Round trips ------------------------------------------------------------------------------
 
 TEST(CmdFileRoundTrip, EverySwitch)
