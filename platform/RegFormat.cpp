@@ -249,22 +249,13 @@ public:
 
     void run(std::string_view text)
     {
-        std::vector<std::string_view> lines;
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t nl = text.find('\n', start);
-            if (nl == std::string_view::npos) nl = text.size();
-            std::string_view line = text.substr(start, nl - start);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            lines.push_back(line);
-            start = nl + 1;
-        }
-        while (!lines.empty() && trim(lines.back()).empty()) lines.pop_back();
-
+        // Lines are taken one at a time from the text, so that reading costs no memory per line.
+        text_ = text;
         bool headerSeen = false;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::size_t lineNo = i + 1;
-            std::string_view line = lines[i];
+        std::size_t lineNo = 0;
+        std::string_view line;
+        while (nextLine(line)) {
+            ++lineNo;
             if (!isSoundLine(line)) {
                 issue(lineNo, "binary data or text that is not UTF-8");
                 continue;
@@ -280,20 +271,24 @@ public:
                 section(lineNo, line);
             } else if (line.front() == '"' || line.front() == '@') {
                 // Hex data may go on over lines ending in "\".
+                const std::size_t valueLine = lineNo;
                 std::string joined;
                 std::string_view full = line;
                 const bool hex = isHexData(line);
-                while (hex && line.back() == '\\' && i + 1 < lines.size()) {
-                    const std::string_view next = trim(lines[i + 1]);
+                std::string_view next;
+                std::size_t after = 0;
+                while (hex && line.back() == '\\' && peekLine(next, after)) {
+                    next = trim(next);
                     if (next.empty() || !isSoundLine(next)) break;
                     if (joined.empty()) joined.assign(line.substr(0, line.size() - 1));
                     else joined.pop_back();
                     joined += next;
                     full = joined;
                     line = next;
-                    ++i;
+                    pos_ = after;
+                    ++lineNo;
                 }
-                value(lineNo, full);
+                value(valueLine, full);
             } else {
                 issue(lineNo, "not a key, value or comment");
             }
@@ -316,7 +311,28 @@ private:
 
     static bool isSoundLine(std::string_view line) { return line.find('\0') == std::string_view::npos && isValidUtf8(line); }
 
-    void issue(std::size_t line, std::string what) { result_.issues.push_back({line, std::move(what)}); }
+    void issue(std::size_t line, std::string_view what) { result_.add(line, what); }
+
+    // The line at the read position without its line end (LF or CR LF), and where the line after
+    // it starts; false at the end of the text.
+    bool peekLine(std::string_view& line, std::size_t& after) const
+    {
+        if (pos_ > text_.size()) return false;
+        std::size_t nl = text_.find('\n', pos_);
+        if (nl == std::string_view::npos) nl = text_.size();
+        line = text_.substr(pos_, nl - pos_);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        after = nl + 1;
+        return true;
+    }
+
+    bool nextLine(std::string_view& line)
+    {
+        std::size_t after = 0;
+        if (!peekLine(line, after)) return false;
+        pos_ = after;
+        return true;
+    }
 
     void section(std::size_t lineNo, std::string_view line)
     {
@@ -442,6 +458,8 @@ private:
     SettingsKey& root_;
     RegParseResult& result_;
     SettingsKey* current_ = nullptr;
+    std::string_view text_;
+    std::size_t pos_ = 0;  // start of the next line
 };
 
 }  // namespace
@@ -454,7 +472,7 @@ RegParseResult parseRegText(std::string_view text, std::string_view rootName, Se
     if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
         bool ok = true;
         converted = utf16leToUtf8(text.substr(2), ok);
-        if (!ok) result.issues.push_back({0, "broken UTF-16 text"});
+        if (!ok) result.add(0, "broken UTF-16 text");
         text = converted;
     } else if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);

@@ -26,12 +26,21 @@ struct RegParseIssue {
 };
 
 struct RegParseResult {
-    std::vector<RegParseIssue> issues;  // empty when the file was sound
-    bool damaged() const { return !issues.empty(); }
+    // A damaged file may hold millions of bad lines; the first few tell what went wrong.
+    static constexpr std::size_t kKeptIssues = 16;
+
+    std::vector<RegParseIssue> issues;  // the first kKeptIssues issues; empty when the file was sound
+    std::size_t issueCount = 0;         // all of them
+    bool damaged() const { return issueCount > 0; }
+    void add(std::size_t line, std::string_view what)
+    {
+        if (issues.size() < kKeptIssues) issues.push_back({line, std::string(what)});
+        ++issueCount;
+    }
 };
 
 // Reads the file's text into `root` (which it clears first). Sections of other hives, lines that
-// cannot be read and values outside a section are skipped and listed as issues; everything else
+// cannot be read and values outside a section are skipped and counted as issues; everything else
 // is kept. Accepts a UTF-8 byte order mark, UTF-16LE files (with their mark), CRLF line ends,
 // "REGEDIT4" as header, comments (";"), and the deletions "[-key]" and "name"=-.
 RegParseResult parseRegText(std::string_view text, std::string_view rootName, SettingsKey& root);

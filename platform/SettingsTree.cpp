@@ -102,8 +102,10 @@ bool SettingsKey::removeChild(std::string_view name)
 {
     const auto it = childIndex_.find(foldKeyName(name));
     if (it == childIndex_.end()) return false;
-    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(it->second));
-    reindexChildren();
+    children_[it->second].reset();
+    childIndex_.erase(it);
+    ++deadChildren_;
+    if (deadChildren_ * 2 > children_.size()) compactChildren();
     return true;
 }
 
@@ -127,17 +129,17 @@ SettingsKey& SettingsKey::make(const std::vector<std::string>& path)
 const SettingsValue* SettingsKey::findValue(std::string_view name) const
 {
     const auto it = valueIndex_.find(std::string(name));
-    return it == valueIndex_.end() ? nullptr : &values_[it->second].second;
+    return it == valueIndex_.end() ? nullptr : &values_[it->second]->second;
 }
 
 void SettingsKey::setValue(std::string_view name, SettingsValue value)
 {
     std::string key(name);
     if (const auto it = valueIndex_.find(key); it != valueIndex_.end()) {
-        values_[it->second].second = std::move(value);
+        values_[it->second]->second = std::move(value);
         return;
     }
-    values_.emplace_back(key, std::move(value));
+    values_.emplace_back(std::in_place, key, std::move(value));
     valueIndex_.emplace(std::move(key), values_.size() - 1);
 }
 
@@ -145,34 +147,52 @@ bool SettingsKey::removeValue(std::string_view name)
 {
     const auto it = valueIndex_.find(std::string(name));
     if (it == valueIndex_.end()) return false;
-    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(it->second));
-    reindexValues();
+    values_[it->second].reset();
+    valueIndex_.erase(it);
+    ++deadValues_;
+    if (deadValues_ * 2 > values_.size()) compactValues();
     return true;
 }
 
 void SettingsKey::clearValues()
 {
     values_.clear();
+    deadValues_ = 0;
     valueIndex_.clear();
 }
 
 void SettingsKey::clear()
 {
     children_.clear();
+    deadChildren_ = 0;
     childIndex_.clear();
     clearValues();
 }
 
-void SettingsKey::reindexChildren()
+void SettingsKey::compactChildren()
 {
-    childIndex_.clear();
-    for (std::size_t i = 0; i < children_.size(); ++i) childIndex_.emplace(foldKeyName(children_[i]->name()), i);
+    std::size_t kept = 0;
+    for (ChildSlot& slot : children_) {
+        if (!slot) continue;
+        childIndex_.find(foldKeyName(slot->name()))->second = kept;
+        if (&children_[kept] != &slot) children_[kept] = std::move(slot);
+        ++kept;
+    }
+    children_.resize(kept);
+    deadChildren_ = 0;
 }
 
-void SettingsKey::reindexValues()
+void SettingsKey::compactValues()
 {
-    valueIndex_.clear();
-    for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_.emplace(values_[i].first, i);
+    std::size_t kept = 0;
+    for (ValueSlot& slot : values_) {
+        if (!slot) continue;
+        valueIndex_.find(slot->first)->second = kept;
+        if (&values_[kept] != &slot) values_[kept] = std::move(slot);
+        ++kept;
+    }
+    values_.resize(kept);
+    deadValues_ = 0;
 }
 
 }  // namespace tavil::platform

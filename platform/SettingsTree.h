@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -48,8 +50,72 @@ bool isValidValueName(std::string_view name);
 // invalid or the path nests deeper than kMaxKeyDepth.
 std::optional<std::vector<std::string>> splitKeyPath(std::string_view path);
 
-class SettingsKey {
+// The live entries of a vector of slots in which removed entries are left empty (a null pointer,
+// an empty optional) until enough of them gather to be squeezed out at once. Removing one entry
+// from the middle of a key of many would otherwise move every later entry and renumber the
+// index, which makes a file of many deletions quadratic to read.
+template <class Slot, class Ref, Ref (*Project)(const Slot&)>
+class LiveSlots {
 public:
+    using Slots = std::vector<Slot>;
+
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = std::remove_cvref_t<Ref>;
+        using difference_type = std::ptrdiff_t;
+        using reference = Ref;
+        using pointer = const value_type*;
+
+        iterator() = default;
+        iterator(typename Slots::const_iterator at, typename Slots::const_iterator end) : at_(at), end_(end) { skip(); }
+        Ref operator*() const { return Project(*at_); }
+        pointer operator->() const { return &Project(*at_); }
+        iterator& operator++()
+        {
+            ++at_;
+            skip();
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            iterator old = *this;
+            ++*this;
+            return old;
+        }
+        bool operator==(const iterator& other) const { return at_ == other.at_; }
+
+    private:
+        void skip()
+        {
+            while (at_ != end_ && !*at_) ++at_;
+        }
+        typename Slots::const_iterator at_{}, end_{};
+    };
+
+    LiveSlots(const Slots& all, std::size_t live) : slots_(&all), live_(live) {}
+    iterator begin() const { return {slots_->begin(), slots_->end()}; }
+    iterator end() const { return {slots_->end(), slots_->end()}; }
+    std::size_t size() const { return live_; }
+    bool empty() const { return live_ == 0; }
+
+private:
+    const Slots* slots_;
+    std::size_t live_;
+};
+
+class SettingsKey {
+    using ValueEntry = std::pair<std::string, SettingsValue>;
+    using ValueSlot = std::optional<ValueEntry>;
+    using ChildSlot = std::unique_ptr<SettingsKey>;
+    static const ValueEntry& valueOf(const ValueSlot& slot) { return *slot; }
+    static const ChildSlot& childOf(const ChildSlot& slot) { return slot; }
+
+public:
+    // Subkeys and values in the order they were added; a value set again keeps its place.
+    using Children = LiveSlots<ChildSlot, const ChildSlot&, &SettingsKey::childOf>;
+    using Values = LiveSlots<ValueSlot, const ValueEntry&, &SettingsKey::valueOf>;
+
     explicit SettingsKey(std::string name = {}) : name_(std::move(name)) {}
     SettingsKey(const SettingsKey&) = delete;
     SettingsKey& operator=(const SettingsKey&) = delete;
@@ -60,7 +126,7 @@ public:
     // The child of that name, created at the end when missing.
     SettingsKey& child(std::string_view name);
     bool removeChild(std::string_view name);
-    const std::vector<std::unique_ptr<SettingsKey>>& children() const { return children_; }
+    Children children() const { return {children_, children_.size() - deadChildren_}; }
 
     // The key at the path below this one, or nullptr.
     SettingsKey* find(const std::vector<std::string>& path);
@@ -72,19 +138,23 @@ public:
     void setValue(std::string_view name, SettingsValue value);
     bool removeValue(std::string_view name);
     void clearValues();
-    const std::vector<std::pair<std::string, SettingsValue>>& values() const { return values_; }
+    Values values() const { return {values_, values_.size() - deadValues_}; }
 
     void clear();
-    bool empty() const { return children_.empty() && values_.empty(); }
+    bool empty() const { return children().empty() && values().empty(); }
 
 private:
-    void reindexChildren();
-    void reindexValues();
+    // Squeeze the empty slots out once they outnumber the live ones, so that each removal costs
+    // a constant amount on average and the slots stay within twice the live entries.
+    void compactChildren();
+    void compactValues();
 
     std::string name_;
-    std::vector<std::unique_ptr<SettingsKey>> children_;
+    std::vector<ChildSlot> children_;  // null: removed
+    std::size_t deadChildren_ = 0;
     std::unordered_map<std::string, std::size_t> childIndex_;  // folded name -> position
-    std::vector<std::pair<std::string, SettingsValue>> values_;
+    std::vector<ValueSlot> values_;  // empty: removed
+    std::size_t deadValues_ = 0;
     std::unordered_map<std::string, std::size_t> valueIndex_;  // name -> position
 };
 

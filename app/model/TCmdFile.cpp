@@ -14,6 +14,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -145,12 +146,165 @@ void writeSwitches(Writer& w, const Options& options, const SwitchKey<Options> (
         w.key(k.key, options.*k.field);
 }
 
+// The first value of each key a reader asks for in one section; the other lines of the section
+// are not kept. Keys match without regard to case, as the file's reading rules have it.
+class SectionKeys {
+public:
+    explicit SectionKeys(std::vector<QString> keys) : keys_(std::move(keys)), values_(keys_.size()) {}
+
+    void offer(QStringView key, QStringView value)
+    {
+        for (size_t i = 0; i < keys_.size(); ++i)
+            if (!values_[i] && key.compare(keys_[i], Qt::CaseInsensitive) == 0)
+                values_[i] = value.toString();
+    }
+    bool complete() const
+    {
+        for (const auto& v : values_)
+            if (!v)
+                return false;
+        return true;
+    }
+    // The value of a key, or the default when the section does not hold it.
+    QString string(size_t i, const QString& def = QString()) const { return values_[i] ? *values_[i] : def; }
+    // A value read as an integer: non-zero is true; a missing, empty or non-numeric value gives
+    // the default.
+    bool boolean(size_t i, bool def) const
+    {
+        qint32 value = 0;
+        if (!values_[i] || !TIniDocument::ParseInteger(*values_[i], value))
+            return def;
+        return value != 0;
+    }
+
+private:
+    std::vector<QString> keys_;
+    std::vector<std::optional<QString>> values_;
+};
+
 template <class Options, size_t N>
-void readSwitches(const TIniDocument& doc, const QString& section, Options& options, const SwitchKey<Options> (&keys)[N])
+SectionKeys switchKeys(const SwitchKey<Options> (&keys)[N])
 {
+    std::vector<QString> names;
     for (const auto& k : keys)
-        options.*k.field = doc.ReadBool(section, QString::fromLatin1(k.key), k.readDefault);
+        names.push_back(QString::fromLatin1(k.key));
+    return SectionKeys(std::move(names));
 }
+
+template <class Options, size_t N>
+void readSwitches(const SectionKeys& read, Options& options, const SwitchKey<Options> (&keys)[N])
+{
+    for (size_t i = 0; i < N; ++i)
+        options.*keys[i].field = read.boolean(i, keys[i].readDefault);
+}
+
+// Section names are written in any case, and a section named twice is one section whose keys
+// run on in its later part: a reader knows where it is by the folded name alone.
+QString foldedName(QStringView name) { return name.toString().toCaseFolded(); }
+
+// The application and version of the [Header] section, read before anything else of the file so
+// that a file of another kind is turned down without reading the rest of it into memory.
+class HeaderReader : public TIniDocument::Visitor {
+public:
+    enum { Application, Version };
+
+    void OnSection(QStringView name) override { inHeader_ = foldedName(name) == header_; }
+    bool OnEntry(QStringView key, QStringView value) override
+    {
+        if (!inHeader_)
+            return true;
+        keys.offer(key, value);
+        return !keys.complete();
+    }
+
+    SectionKeys keys{{QStringLiteral("Application"), QStringLiteral("Version")}};
+
+private:
+    const QString header_ = foldedName(kHeader);
+    bool inHeader_ = false;
+};
+
+// Everything else the reader uses, in one pass: the connection, the switches and the objects,
+// each object made as its line is read.
+class ContentReader : public TIniDocument::Visitor {
+public:
+    enum { ServerName, WindowsAuthentication, Username, Password, DatabaseName };
+
+    ContentReader()
+    {
+        for (const ObjectSection& s : kObjectSections)
+            objectSections_.push_back(foldedName(QString::fromLatin1(s.section)));
+    }
+
+    void OnSection(QStringView name) override
+    {
+        const QString folded = foldedName(name);
+        section_ = Other;
+        kind_ = -1;
+        if (folded == connection_)
+            section_ = Connection;
+        else if (folded == formatting_)
+            section_ = Formatting;
+        else if (folded == advanced_)
+            section_ = Advanced;
+        for (size_t kind = 0; kind < objectSections_.size() && section_ == Other; ++kind)
+            if (folded == objectSections_[kind])
+                kind_ = int(kind);
+        if (kind_ == int(TCmdFile::KindTables))
+            section_ = Tables;
+    }
+
+    bool OnEntry(QStringView key, QStringView value) override
+    {
+        switch (section_) {
+        case Connection: connection.offer(key, value); break;
+        case Formatting: formatting.offer(key, value); break;
+        case Advanced: advanced.offer(key, value); break;
+        case Tables: tables.offer(key, value); break;
+        case Other: break;
+        }
+        if (kind_ >= 0)
+            addObject(size_t(kind_), key, value);
+        return true;
+    }
+
+    SectionKeys connection{{QStringLiteral("ServerName"), QStringLiteral("WindowsAuthentication"),
+                            QStringLiteral("Username"), QStringLiteral("Password"), QStringLiteral("DatabaseName")}};
+    SectionKeys tables = switchKeys(kTableSwitches);
+    SectionKeys formatting = switchKeys(kFormatSwitches);
+    SectionKeys advanced = switchKeys(kOtherSwitches);
+    std::array<std::vector<std::unique_ptr<TDBObject>>, TCmdFile::KindCount> objects;
+
+private:
+    enum Section { Other, Connection, Tables, Formatting, Advanced };
+
+    // An object key: the section's prefix in exact case (the number after it is not read) and
+    // a value holding "." between owner and name.
+    void addObject(size_t kind, QStringView key, QStringView value)
+    {
+        if (!key.startsWith(QLatin1String(kObjectSections[kind].prefix), Qt::CaseSensitive))
+            return;
+        if (value.isEmpty() || !value.contains(QLatin1Char('.')))
+            return;
+        auto object = std::make_unique<TDBObject>();
+        object->SetFullName(value.toString());
+        // Objects of one owner usually follow each other; they share the owner's text.
+        QString& owner = lastOwner_[kind];
+        if (object->Owner == owner)
+            object->Owner = owner;
+        else
+            owner = object->Owner;
+        objects[kind].push_back(std::move(object));
+    }
+
+    const QString connection_ = foldedName(kConnection);
+    const QString formatting_ = foldedName(kFormatting);
+    const QString advanced_ = foldedName(kAdvanced);
+    std::vector<QString> objectSections_;
+    std::array<QString, TCmdFile::KindCount> lastOwner_;
+    Section section_ = Other;
+    int kind_ = -1;
+};
 
 }  // namespace
 
@@ -210,13 +364,13 @@ void TCmdFile::LoadFromFile(const QString& path)
         throw EQMException(QStringLiteral("Unable to read file '%1'.").arg(path), EQMException::Warning,
                            file.errorString());
     // Read at most one byte past the limit, in case the file grew since it was measured.
-    const QByteArray content = file.read(kMaxFileSize + 1);
+    QByteArray content = file.read(kMaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         throw EQMException(QStringLiteral("Unable to read file '%1'.").arg(path), EQMException::Warning,
                            file.errorString());
     if (content.size() > kMaxFileSize)
         throw notValid(path, QStringLiteral("File '%1' is too large to be a command file."));
-    LoadContent(content, path);
+    LoadContent(std::move(content), path);
 }
 
 void TCmdFile::LoadFromBytes(const QByteArray& content, const QString& path)
@@ -225,14 +379,17 @@ void TCmdFile::LoadFromBytes(const QByteArray& content, const QString& path)
     LoadContent(content, path);
 }
 
-void TCmdFile::LoadContent(const QByteArray& content, const QString& path)
+void TCmdFile::LoadContent(QByteArray content, const QString& path)
 {
-    const TIniDocument doc = TIniDocument::Parse(DecodeLegacyText(content, true));
+    const QString text = DecodeLegacyText(content, true);
+    content = QByteArray();  // only the text is read from here on; a file read here is freed
 
-    const QString application = doc.ReadString(kHeader, QStringLiteral("Application"));
+    HeaderReader header;
+    TIniDocument::Scan(text, header);
+    const QString application = header.keys.string(HeaderReader::Application);
     if (upperAscii(application) != upperAscii(QMApp().FullName))
         throw notValid(path, QStringLiteral("Invalid file header in '%1'."));
-    const QString version = doc.ReadString(kHeader, QStringLiteral("Version"));
+    const QString version = header.keys.string(HeaderReader::Version);
     if (version.isEmpty())
         throw notValid(path, QStringLiteral("Invalid file header in '%1'."));
     // Releases 0.1 to 1.0 share this format; the comparison is the platform's locale-aware one.
@@ -244,48 +401,34 @@ void TCmdFile::LoadContent(const QByteArray& content, const QString& path)
 
     // Everything is read into local values first, so that the object only changes once the
     // whole file has been accepted.
+    ContentReader read;
+    TIniDocument::Scan(text, read);
+
     TDBConnection connection;
-    connection.ServerName = doc.ReadString(kConnection, QStringLiteral("ServerName"));
-    connection.WindowsAuthentication = doc.ReadBool(kConnection, QStringLiteral("WindowsAuthentication"), true);
-    connection.Username = doc.ReadString(kConnection, QStringLiteral("Username"));
-    const QString stored = doc.ReadString(kConnection, QStringLiteral("Password"));
+    connection.ServerName = read.connection.string(ContentReader::ServerName);
+    connection.WindowsAuthentication = read.connection.boolean(ContentReader::WindowsAuthentication, true);
+    connection.Username = read.connection.string(ContentReader::Username);
+    const QString stored = read.connection.string(ContentReader::Password);
     if (!stored.isEmpty())
         connection.Password = DecipherPassword(QString::fromLatin1(kCmdFileCipherKey), stored);
-    connection.DatabaseName = doc.ReadString(kConnection, QStringLiteral("DatabaseName"));
+    connection.DatabaseName = read.connection.string(ContentReader::DatabaseName);
     if (connection.WindowsAuthentication) {
         connection.Username.clear();
         connection.Password.clear();
     }
 
-    std::array<std::vector<std::unique_ptr<TDBObject>>, KindCount> objects;
-    for (size_t kind = 0; kind < kObjectSections.size(); ++kind) {
-        const std::vector<TIniDocument::Entry>* entries = doc.Section(QString::fromLatin1(kObjectSections[kind].section));
-        if (!entries)
-            continue;
-        const QLatin1String prefix(kObjectSections[kind].prefix);
-        for (const TIniDocument::Entry& e : *entries) {
-            if (!e.Key.startsWith(prefix, Qt::CaseSensitive))
-                continue;
-            if (e.Value.isEmpty() || !e.Value.contains(QLatin1Char('.')))
-                continue;
-            auto object = std::make_unique<TDBObject>();
-            object->SetFullName(e.Value);
-            objects[kind].push_back(std::move(object));
-        }
-    }
-
     TDBTableOptions tableOptions;
     TDBFormatOptions formatOptions;
     TDBOtherOptions otherOptions;
-    readSwitches(doc, kTables, tableOptions, kTableSwitches);
-    readSwitches(doc, kFormatting, formatOptions, kFormatSwitches);
-    readSwitches(doc, kAdvanced, otherOptions, kOtherSwitches);
+    readSwitches(read.tables, tableOptions, kTableSwitches);
+    readSwitches(read.formatting, formatOptions, kFormatSwitches);
+    readSwitches(read.advanced, otherOptions, kOtherSwitches);
 
     Connection = connection;
-    for (size_t kind = 0; kind < objects.size(); ++kind) {
+    for (size_t kind = 0; kind < read.objects.size(); ++kind) {
         TDBObjects& list = this->*kObjectSections[kind].list;
-        list.Reserve(list.Count() + static_cast<int>(objects[kind].size()));
-        for (auto& object : objects[kind])
+        list.Reserve(list.Count() + static_cast<int>(read.objects[kind].size()));
+        for (auto& object : read.objects[kind])
             list.Add(std::move(object));
     }
     TableOptions = tableOptions;

@@ -63,7 +63,7 @@ public:
     TDBOtherOptions OtherOptions;
 
 private:
-    void LoadContent(const QByteArray& content, const QString& path);
+    void LoadContent(QByteArray content, const QString& path);
     void WriteToFile(const QString& path) const;
 };
 

@@ -40,10 +40,9 @@ QString TIniDocument::Trim(QStringView text)
     return trimmedView(text).toString();
 }
 
-TIniDocument TIniDocument::Parse(const QString& text)
+void TIniDocument::Scan(QStringView text, Visitor& visitor)
 {
-    TIniDocument doc;
-    SectionData* current = nullptr;
+    bool inSection = false;
     const QChar* const data = text.constData();
     const qsizetype size = text.size();
 
@@ -63,24 +62,49 @@ TIniDocument TIniDocument::Parse(const QString& text)
         if (line.isEmpty() || line.front() == QLatin1Char(';'))
             continue;
         if (line.size() >= 2 && line.front() == QLatin1Char('[') && line.back() == QLatin1Char(']')) {
-            const QString name = trimmedView(line.sliced(1, line.size() - 2)).toString();
-            const QString folded = name.toCaseFolded();
-            auto it = doc.byName_.constFind(folded);
-            if (it == doc.byName_.constEnd()) {
-                doc.sections_.push_back(SectionData{name, {}});
-                it = doc.byName_.insert(folded, doc.sections_.size() - 1);
-            }
-            current = &doc.sections_[*it];
+            inSection = true;
+            visitor.OnSection(trimmedView(line.sliced(1, line.size() - 2)));
             continue;
         }
-        if (!current)
+        if (!inSection)
             continue;  // keys before the first section
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            current->Entries.push_back(Entry{line.toString(), QString()});
-        else
-            current->Entries.push_back(Entry{trimmedView(line.first(eq)).toString(), trimmedView(line.sliced(eq + 1)).toString()});
+        const bool more = eq < 0 ? visitor.OnEntry(line, QStringView())
+                                 : visitor.OnEntry(trimmedView(line.first(eq)), trimmedView(line.sliced(eq + 1)));
+        if (!more)
+            return;
     }
+}
+
+TIniDocument TIniDocument::Parse(const QString& text)
+{
+    class Builder : public Visitor {
+    public:
+        explicit Builder(TIniDocument& doc) : doc_(doc) {}
+        void OnSection(QStringView name) override
+        {
+            const QString folded = name.toString().toCaseFolded();
+            auto it = doc_.byName_.constFind(folded);
+            if (it == doc_.byName_.constEnd()) {
+                doc_.sections_.push_back(SectionData{name.toString(), {}});
+                it = doc_.byName_.insert(folded, doc_.sections_.size() - 1);
+            }
+            current_ = *it;
+        }
+        bool OnEntry(QStringView key, QStringView value) override
+        {
+            doc_.sections_[current_].Entries.push_back(Entry{key.toString(), value.toString()});
+            return true;
+        }
+
+    private:
+        TIniDocument& doc_;
+        size_t current_ = 0;
+    };
+
+    TIniDocument doc;
+    Builder builder(doc);
+    Scan(text, builder);
     return doc;
 }
 

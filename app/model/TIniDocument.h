@@ -17,6 +17,21 @@ public:
         QString Value;  // trimmed; empty for a line without "="
     };
 
+    // Receives the lines of a text as the reading rules see them, in file order.
+    class Visitor {
+    public:
+        virtual ~Visitor() = default;
+        // A section line, with the name between the brackets trimmed.
+        virtual void OnSection(QStringView name) = 0;
+        // A key line after the first section line: key and value trimmed, the value empty for a
+        // line without "=". Returning false ends the reading.
+        virtual bool OnEntry(QStringView key, QStringView value) = 0;
+    };
+
+    // Reads the text by the same rules as Parse, keeping nothing: a reader that needs a few
+    // keys of a large file looks at each line once instead of holding all of them.
+    static void Scan(QStringView text, Visitor& visitor);
+
     // Reads the whole text; never fails. Lines end at CR, LF or CR LF. A section named twice
     // is one section: the keys of its later parts follow those of the first.
     static TIniDocument Parse(const QString& text);

@@ -1,7 +1,9 @@
 // Reading and writing command files: the writer's exact bytes, the reader's rules and checks,
 // round trips, and saving safely.
 #include "app/model/TCmdFile.h"
+#include "app/model/TIniDocument.h"
 #include "app/support/EQMException.h"
+#include "app/support/cipher/LegacyText.h"
 #include "app/support/cipher/PasswordCipher.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +16,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 
 namespace tavil {
 namespace {
@@ -209,6 +212,10 @@ TEST(CmdFileReader, HeaderAndVersionChecks)
         {lines({"[Header]", "Application=Other Tool", "Version=0.3.0"}), invalidHeader},
         {lines({"[Header]", "Version=0.3.0"}), invalidHeader},
         {lines({"Application=Quillomere Tavilor", "Version=0.3.0", "[Header]"}), invalidHeader},
+        {lines({"[Tables]", "Table0=a.b", "[Header]", "Application=Quillomere Tavilor", "Version=0.3"}), {}},
+        {lines({"[Header]", "Application=Quillomere Tavilor", "[Tables]", "Version=9", "[HEADER]", "Version=0.3"}), {}},
+        {lines({"[Header]", "Application=Other Tool", "Application=Quillomere Tavilor", "Version=0.3"}), invalidHeader},
+        {lines({"[Header]", "Version=0.3", "Application=Quillomere Tavilor", "Version=7"}), {}},
         {QByteArray(), invalidHeader},
         {QByteArray("\x00\xff\xfe garbage", 12), invalidHeader},
     };
@@ -364,6 +371,73 @@ TEST(CmdFileReader, ArbitraryBytesNeverBreakTheReader)
             EXPECT_EQ(error->Severity, 1);
         }
     }
+}
+
+// The reader takes what it uses from the file in one pass; the document reader, which keeps
+// every line, must find the same in any mix of the lines a command file may hold.
+TEST(CmdFileReader, ReadsWhatTheDocumentRulesFind)
+{
+    const char* const sections[] = {"[Tables]", "[tables]", "[ Views ]", "[Formatting]", "[Connection]", "[Header]",
+                                    "[Other]", "[Tables", "Tables]"};
+    const char* const keys[] = {"Table", "table", "Table7", "View", "ScriptData", "scriptschema", "GenerateDropCommand",
+                                "ServerName", "Application", "Version", " Table1 ", ";Table", ""};
+    const char* const values[] = {"0", "1", "0x", "x.y", " dbo.t ", "a=b.c", "", "[x.y]", ";x.y"};
+    const char* const ends[] = {"\r\n", "\n", "\r", "\r\n\r\n"};
+    const char* const kinds[] = {"Tables", "Views"};
+    const char* const prefixes[] = {"Table", "View"};
+    const auto pick = [](QRandomGenerator& random, const auto& list) { return list[random.bounded(int(std::size(list)))]; };
+    QRandomGenerator random(5);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray body;
+        const int n = int(random.bounded(40));
+        for (int i = 0; i < n; ++i) {
+            if (random.bounded(5) == 0) {
+                body += pick(random, sections);
+            } else {
+                body += pick(random, keys);
+                if (random.bounded(6) != 0)
+                    body += QByteArray("=") + pick(random, values);
+            }
+            body += pick(random, ends);
+        }
+        const QByteArray bytes = fileWith(body);
+        TCmdFile f;
+        ASSERT_FALSE(loadError(f, bytes)) << body.constData();
+
+        const TIniDocument doc = TIniDocument::Parse(DecodeLegacyText(bytes, true));
+        for (int kind = 0; kind < 2; ++kind) {
+            QStringList expected;
+            if (const auto* entries = doc.Section(QString::fromLatin1(kinds[kind])))
+                for (const auto& e : *entries)
+                    if (e.Key.startsWith(QLatin1String(prefixes[kind])) && e.Value.contains(QLatin1Char('.')))
+                        expected << e.Value;
+            EXPECT_EQ(fullNames(f.Objects(kind)), expected) << body.constData();
+        }
+        EXPECT_EQ(f.TableOptions.ScriptData, doc.ReadBool(QStringLiteral("Tables"), QStringLiteral("ScriptData"), false)) << body.constData();
+        EXPECT_EQ(f.TableOptions.ScriptSchema, doc.ReadBool(QStringLiteral("Tables"), QStringLiteral("ScriptSchema"), true)) << body.constData();
+        EXPECT_EQ(f.FormatOptions.GenerateDropCommand, doc.ReadBool(QStringLiteral("Formatting"), QStringLiteral("GenerateDropCommand"), false))
+            << body.constData();
+        EXPECT_EQ(f.Connection.ServerName, doc.ReadString(QStringLiteral("Connection"), QStringLiteral("ServerName"))) << body.constData();
+    }
+}
+
+// A file of a hundred thousand objects, with its switches after them and a second part of the
+// section at the end, reads every object in order.
+TEST(CmdFileReader, LargeFileReadsEveryObject)
+{
+    constexpr int n = 100000;
+    QByteArray body = "[Tables]\r\n";
+    for (int i = 0; i < n; ++i)
+        body += "Table" + QByteArray::number(i) + "=dbo.t" + QByteArray::number(i) + "\r\n";
+    body += "ScriptData=1\r\n[Formatting]\r\nIncludeHeaders=1\r\n[TABLES]\r\nScriptData=0\r\nTable0=x.last\r\n";
+    TCmdFile f;
+    ASSERT_FALSE(loadError(f, fileWith(body)));
+    ASSERT_EQ(f.Tables.Count(), n + 1);
+    EXPECT_EQ(f.Tables.Items(0)->FullName(), QStringLiteral("dbo.t0"));
+    EXPECT_EQ(f.Tables.Items(n - 1)->FullName(), QStringLiteral("dbo.t%1").arg(n - 1));
+    EXPECT_EQ(f.Tables.Items(n)->FullName(), QStringLiteral("x.last"));
+    EXPECT_TRUE(f.TableOptions.ScriptData);
+    EXPECT_TRUE(f.FormatOptions.IncludeHeaders);
 }
 
 // ---- Round trips ------------------------------------------------------------------------------

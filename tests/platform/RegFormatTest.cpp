@@ -14,7 +14,7 @@ std::string canonical(std::string_view text, std::size_t* issues = nullptr)
 {
     SettingsKey root;
     const RegParseResult r = parseRegText(text, kRoot, root);
-    if (issues) *issues = r.issues.size();
+    if (issues) *issues = r.issueCount;
     return formatRegText(root, kRoot);
 }
 
@@ -125,6 +125,106 @@ INSTANTIATE_TEST_SUITE_P(
                  utf16("[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"\xE9\"\n"),
                  kHead + "[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"\xC3\xA9\"\n\n", true}),
     [](const ::testing::TestParamInfo<ReadCase>& p) { return std::string(p.param.name); });
+
+std::vector<std::string> valueNames(const SettingsKey& key)
+{
+    std::vector<std::string> names;
+    for (const auto& [name, value] : key.values()) names.push_back(name);
+    return names;
+}
+
+std::vector<std::string> childNames(const SettingsKey& key)
+{
+    std::vector<std::string> names;
+    for (const auto& child : key.children()) names.push_back(child->name());
+    return names;
+}
+
+// Removed entries leave no trace in the order: what is set again goes to the end, what is
+// replaced keeps its place, whatever mix of removals came before.
+TEST(SettingsTree, RemovalsKeepTheOrderOfWhatStays)
+{
+    SettingsKey key;
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        key.setValue(name, SettingsValue::string(name));
+        key.child(name);
+    }
+    EXPECT_TRUE(key.removeValue("b"));
+    EXPECT_FALSE(key.removeValue("b"));
+    EXPECT_TRUE(key.removeValue("d"));
+    key.setValue("b", SettingsValue::number(2));
+    key.setValue("c", SettingsValue::number(3));
+    EXPECT_TRUE(key.removeValue("a"));  // more removed than kept: the slots are squeezed
+    key.setValue("f", SettingsValue::number(6));
+    EXPECT_EQ(valueNames(key), (std::vector<std::string>{"c", "e", "b", "f"}));
+    EXPECT_EQ(key.values().size(), 4u);
+    ASSERT_NE(key.findValue("c"), nullptr);
+    EXPECT_EQ(*key.findValue("c"), SettingsValue::number(3));
+    EXPECT_EQ(key.findValue("a"), nullptr);
+
+    EXPECT_TRUE(key.removeChild("B"));
+    EXPECT_TRUE(key.removeChild("a"));
+    EXPECT_TRUE(key.removeChild("d"));
+    key.child("A");
+    EXPECT_EQ(childNames(key), (std::vector<std::string>{"c", "e", "A"}));
+    ASSERT_NE(key.findChild("E"), nullptr);
+    EXPECT_EQ(key.findChild("E")->name(), "e");
+    ASSERT_NE(key.findChild("a"), nullptr);
+    EXPECT_EQ(key.findChild("a")->name(), "A");
+
+    for (const char* name : {"c", "e", "f", "b"}) EXPECT_TRUE(key.removeValue(name));
+    for (const char* name : {"c", "e", "A"}) EXPECT_TRUE(key.removeChild(name));
+    EXPECT_TRUE(key.values().empty());
+    EXPECT_TRUE(key.empty());
+}
+
+// Tens of thousands of deletions in one key, of values and of keys, as a merged or hand-made
+// file may hold: each must cost little, and the survivors keep the order they were written in.
+TEST(RegFormat, ManyDeletionsInOneKey)
+{
+    constexpr int n = 40000;
+    std::string text = kHead + "[HKEY_LOCAL_MACHINE\\A]\n";
+    for (int i = 0; i < n; ++i) text += "\"v" + std::to_string(i) + "\"=dword:1\n";
+    for (int i = 0; i < n; ++i)
+        if (i % 1000 != 7) text += "\"v" + std::to_string(i) + "\"=-\n";
+    for (int i = 0; i < n; ++i) text += "[HKEY_LOCAL_MACHINE\\A\\k" + std::to_string(i) + "]\n";
+    for (int i = n - 1; i >= 0; --i)
+        if (i % 1000 != 3) text += "[-HKEY_LOCAL_MACHINE\\A\\K" + std::to_string(i) + "]\n";
+    text += "[HKEY_LOCAL_MACHINE\\A]\n\"v7\"=dword:2\n\"v0\"=dword:3\n";
+
+    SettingsKey root;
+    EXPECT_FALSE(parseRegText(text, kRoot, root).damaged());
+    const SettingsKey* a = root.find({"A"});
+    ASSERT_NE(a, nullptr);
+    std::vector<std::string> values, children;
+    for (int i = 0; i < n; i += 1000) {
+        values.push_back("v" + std::to_string(i + 7));
+        children.push_back("k" + std::to_string(i + 3));
+    }
+    values.push_back("v0");
+    EXPECT_EQ(valueNames(*a), values);
+    EXPECT_EQ(childNames(*a), children);
+    EXPECT_EQ(*a->findValue("v7"), SettingsValue::number(2));
+    EXPECT_EQ(*a->findValue("v1007"), SettingsValue::number(1));
+    EXPECT_EQ(a->findValue("v8"), nullptr);
+    EXPECT_EQ(a->findChild("k4"), nullptr);
+}
+
+// A file of nothing but bad lines is counted in full, but only its first issues are kept.
+TEST(RegFormat, DamagedFileKeepsTheFirstIssuesAndCountsAll)
+{
+    std::string text = kHead + "[HKEY_LOCAL_MACHINE\\A]\n";
+    for (int i = 0; i < 100000; ++i) text += "x\n";
+    text += "\"kept\"=\"1\"\n";
+    SettingsKey root;
+    const RegParseResult r = parseRegText(text, kRoot, root);
+    EXPECT_EQ(r.issueCount, 100000u);
+    ASSERT_EQ(r.issues.size(), RegParseResult::kKeptIssues);
+    EXPECT_EQ(r.issues.front().line, 4u);
+    EXPECT_EQ(r.issues.back().line, 3 + RegParseResult::kKeptIssues);
+    EXPECT_EQ(r.issues.back().what, "not a key, value or comment");
+    EXPECT_EQ(formatRegText(root, kRoot), kHead + "[HKEY_LOCAL_MACHINE\\A]\n\"kept\"=\"1\"\n\n");
+}
 
 }  // namespace
 }  // namespace tavil::platform
