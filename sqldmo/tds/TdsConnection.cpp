@@ -301,6 +301,13 @@ void TdsConnection::drain() {
     inResult_ = false;
 }
 
+void TdsConnection::close() {
+    if (proc_) dbclose(proc_);
+    proc_ = nullptr;
+    busy_ = false;
+    inResult_ = false;
+}
+
 void TdsConnection::cancel() {
     if (!busy_) return;
     if (proc_ && !dead()) dbcancel(proc_);

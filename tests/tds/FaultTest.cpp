@@ -145,6 +145,58 @@ TEST(Faults, ServerErrorsCarryTheServersNumberAndWords) {
     EXPECT_EQ(e.description(), f.errorText);
 }
 
+// A result's columns asked for alone (SET FMTONLY ON) never leave the pooled connection in
+// that mode. The test server keeps FMTONLY for the session and ends a batch at a missing
+// object, as a real server does: a connection left in it returns columns and no rows.
+TEST(Faults, AColumnProbeNeverLeavesItsConnectionWithoutRows) {
+    struct Case {
+        const char* what;
+        const char* sql;         // no catalogue hints, so its columns are asked for first
+        const char* failMatch;   // batches that fail with the server's 50000, or ""
+        std::int32_t error;      // what the query raises, 0 for nothing
+        int rows;                // rows the query itself returns
+        int newConnections;      // logins after the backend opened
+    };
+    const Case cases[] = {
+        {"a trailing comment", "SELECT 7 AS n -- the last line", "", 0, 1, 0},
+        {"an error that ends the batch", "SELECT * FROM dbo.Missing", "", 208, 0, 0},
+        {"the closing batch fails", "SELECT 7 AS n", "FMTONLY OFF", 50000, 0, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Running run(richFixture());
+        auto backend = run.open();
+        Faults f;
+        f.errorMatch = k.failMatch;
+        run.server->setFaults(f);
+        run.server->clearObserved();
+        int rows = 0;
+        std::int32_t error = 0;
+        try {
+            auto rs = backend->query("Sample", k.sql);
+            while (rs->next()) ++rows;
+        } catch (const Error& e) {
+            error = e.number();
+        }
+        EXPECT_EQ(error, k.error);
+        EXPECT_EQ(rows, k.rows);
+        const auto batches = run.server->observed().batches;
+        std::size_t probe = 0;
+        while (probe < batches.size() && batches[probe].find("FMTONLY ON") == std::string::npos) ++probe;
+        ASSERT_LT(probe + 1, batches.size());
+        EXPECT_EQ(batches[probe + 1], "SET FMTONLY OFF");
+
+        // The next query on the backend gets its rows, on the same connection unless the
+        // closing batch failed.
+        run.server->setFaults({});
+        auto rs = backend->query("Sample", "SELECT * FROM dbo.Orders");
+        int orders = 0;
+        while (rs->next()) ++orders;
+        EXPECT_EQ(orders, 4);
+        EXPECT_EQ(run.server->observed().connections, k.newConnections);
+    }
+}
+
 TEST(Faults, AHugeResultStreamsAndCanBeLeftEarly) {
     Running run(dataWithRows(5'000'000));
     auto backend = run.open();
