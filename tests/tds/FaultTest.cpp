@@ -7,6 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "sqldmo/Error.h"
 #include "tests/tds/Harness.h"
 
@@ -230,18 +233,75 @@ TEST(Faults, NothingListeningIsAConnectionFailure) {
     EXPECT_NE(e.description().find("Unable to connect to server '" + name + "'"), std::string::npos) << e.description();
 }
 
-TEST(Faults, IntegratedLoginWithoutATicketSaysItIsNotAvailable) {
-    Running run(richFixture());
-    const char* old = std::getenv("KRB5CCNAME");
-    std::string saved = old ? old : "";
-    ::setenv("KRB5CCNAME", "FILE:/nonexistent/tavil-no-ticket", 1);
-    auto login = run.login();
-    login.integrated = true;
-    Error e = errorOf([&] { run.open(login); });
-    if (old) ::setenv("KRB5CCNAME", saved.c_str(), 1); else ::unsetenv("KRB5CCNAME");
-    EXPECT_EQ(e.number(), errors::NotSupported);
-    EXPECT_NE(e.description().find("Integrated login is not available here"), std::string::npos) << e.description();
-    EXPECT_TRUE(run.server->observed().logins.empty());
+// Sets an environment variable (nullptr unsets it) for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_) ::setenv(name_.c_str(), old_.c_str(), 1); else ::unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+// Integrated login is refused before any login is sent only when the ticket cache is a file
+// that is not there. A cache of another kind may hold a valid ticket: the login is tried.
+TEST(Faults, IntegratedLoginIsRefusedOnlyWhenNoTicketCanBeThere) {
+    struct Case {
+        const char* what;
+        const char* ccname;        // KRB5CCNAME, nullptr for unset
+        const char* defaultCache;  // default_ccache_name of krb5.conf, nullptr for none
+        bool refused;
+    };
+    const Case cases[] = {
+        {"a missing file cache", "FILE:/nonexistent/tavil-no-ticket", nullptr, true},
+        {"a missing file cache by path", "/nonexistent/tavil-no-ticket", nullptr, true},
+        {"krb5.conf names a missing file cache", nullptr, "FILE:/nonexistent/tavil-no-ticket", true},
+        {"krb5.conf names a KCM cache", nullptr, "KCM:", false},
+        {"krb5.conf names a keyring", nullptr, "KEYRING:persistent:%{uid}", false},
+        {"a keyring", "KEYRING:persistent:4242", nullptr, false},
+        {"a cache folder", "DIR:/nonexistent/tavil-tickets", nullptr, false},
+    };
+    char folder[] = "/tmp/tavil-krb5-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string conf = std::string(folder) + "/krb5.conf";
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        {
+            std::FILE* out = std::fopen(conf.c_str(), "w");
+            ASSERT_NE(out, nullptr);
+            std::fprintf(out, "[libdefaults]\n");
+            if (k.defaultCache) std::fprintf(out, "    default_ccache_name = %s\n", k.defaultCache);
+            std::fclose(out);
+        }
+        ScopedEnv config("KRB5_CONFIG", conf.c_str());
+        ScopedEnv cache("KRB5CCNAME", k.ccname);
+        Running run(richFixture());
+        auto login = run.login();
+        login.integrated = true;
+        Error e = errorOf([&] { run.open(login); });
+        const bool unavailable = e.description().find("Integrated login is not available here") != std::string::npos;
+        EXPECT_EQ(unavailable, k.refused) << e.description();
+        EXPECT_EQ(e.number() == errors::NotSupported, k.refused) << e.description();
+        if (k.refused) {
+            EXPECT_TRUE(run.server->observed().logins.empty());
+        } else {
+            EXPECT_NE(e.description().find("Integrated login to '" + run.server->address() + "' failed"), std::string::npos)
+                << e.description();
+            EXPECT_NE(e.description().find("klist"), std::string::npos) << e.description();
+        }
+    }
+    std::remove(conf.c_str());
+    ::rmdir(folder);
 }
 
 }  // namespace
