@@ -8,6 +8,8 @@
 
 namespace sqldmo {
 
+static_assert(tds::kBrowserPort == 1434, "listLocalInstances defaults to the Browser's port");
+
 std::vector<std::string> listConfiguredServers() {
     std::vector<std::string> out;
     for (const auto& file : tds::freeTdsConfFiles())
@@ -19,9 +21,9 @@ std::vector<std::string> listConfiguredServers() {
     return out;
 }
 
-std::vector<std::string> listLocalInstances() {
+std::vector<std::string> listLocalInstances(int browserPort) {
     std::vector<std::string> out;
-    for (const auto& i : tds::askBrowser("127.0.0.1", tds::kBrowserPort, std::chrono::milliseconds(1000))) {
+    for (const auto& i : tds::askBrowser("127.0.0.1", browserPort, std::chrono::milliseconds(1000))) {
         std::string host = i.serverName.empty() ? "(local)" : i.serverName;
         out.push_back(strcasecmp(i.instanceName.c_str(), "MSSQLSERVER") == 0 || i.instanceName.empty()
                           ? host

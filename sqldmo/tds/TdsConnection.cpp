@@ -6,7 +6,6 @@
 
 #include <dlfcn.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <mutex>
@@ -130,21 +129,44 @@ std::string withOs(const std::string& text, const TdsMessage& m) {
     return text + " (" + m.osText + ").";
 }
 
+// The name of the user's default ticket cache: KRB5CCNAME, else what the Kerberos library makes
+// of its configuration (default_ccache_name in krb5.conf, or its built-in default); empty when
+// that cannot be told. The library stays loaded: GSSAPI uses it for the login anyway.
+std::string defaultTicketCache() {
+    if (const char* env = std::getenv("KRB5CCNAME"); env && *env) return env;
+    static void* const lib = ::dlopen("libkrb5.so.3", RTLD_LAZY | RTLD_LOCAL);
+    if (!lib) return {};
+    using InitContext = std::int32_t (*)(void**);
+    using DefaultName = const char* (*)(void*);
+    using FreeContext = void (*)(void*);
+    auto init = reinterpret_cast<InitContext>(::dlsym(lib, "krb5_init_context"));
+    auto name = reinterpret_cast<DefaultName>(::dlsym(lib, "krb5_cc_default_name"));
+    auto release = reinterpret_cast<FreeContext>(::dlsym(lib, "krb5_free_context"));
+    if (!init || !name || !release) return {};
+    void* context = nullptr;
+    if (init(&context) != 0 || !context) return {};
+    std::string cache;
+    if (const char* n = name(context)) cache = n;
+    release(context);
+    return cache;
+}
+
 // Integrated login runs over FreeTDS's Kerberos (GSSAPI) support, which needs the GSSAPI
-// library and a ticket of the user's.
+// library and a ticket of the user's. Only a missing file cache is known to hold no ticket;
+// other caches (KEYRING, KCM, DIR ...) cannot be looked into here, so the login is tried and
+// reports the library's own words.
 std::string integratedLoginProblem() {
     void* h = ::dlopen("libgssapi_krb5.so.2", RTLD_LAZY | RTLD_LOCAL);
     if (!h) return "the Kerberos (GSSAPI) library is not installed";
     ::dlclose(h);
-    std::string cache;
-    if (const char* env = std::getenv("KRB5CCNAME")) cache = env;
-    if (cache.empty()) cache = "FILE:/tmp/krb5cc_" + std::to_string(::getuid());
+    const std::string cache = defaultTicketCache();
     std::string path;
     if (cache.rfind("FILE:", 0) == 0)
         path = cache.substr(5);
-    else if (cache.find(':') == std::string::npos)
+    else if (!cache.empty() && cache.find(':') == std::string::npos)
         path = cache;
-    if (!path.empty()) {
+    // A path the library still expands ("%{uid}") is not one to look for.
+    if (!path.empty() && path.find("%{") == std::string::npos) {
         struct stat st{};
         if (::stat(path.c_str(), &st) != 0) return "no Kerberos ticket was found (obtain one with kinit)";
     }
@@ -216,8 +238,14 @@ TdsConnection::TdsConnection(const ConnectTarget& target, const LoginOptions& op
             if (m.fromServer) throw ServerError(m.number, m.text, m.severity, m.state, m.procedure, m.line);
         if (!state_->errors.empty()) {
             Error e = libraryError(state_->errors.front(), target.displayName, options, true);
-            if (options.integrated)
-                throw Error(e.number(), "Integrated login to '" + target.displayName + "' failed: " + e.description());
+            if (options.integrated) {
+                // db-lib reports a failed Kerberos exchange (no ticket, an expired one, no
+                // ticket for the server) as a connection failure, without GSSAPI's words.
+                std::string hint;
+                if (e.number() == errors::ConnectionFailed)
+                    hint = " A Kerberos login also fails this way without a valid ticket for the server (see klist).";
+                throw Error(e.number(), "Integrated login to '" + target.displayName + "' failed: " + e.description() + hint);
+            }
             throw e;
         }
         throw Error(errors::ConnectionFailed, "Unable to connect to server '" + target.displayName + "'.");
@@ -297,6 +325,13 @@ void TdsConnection::drain() {
         if (r == NO_MORE_RESULTS || r == FAIL) break;
         dbcanquery(proc_);
     }
+    busy_ = false;
+    inResult_ = false;
+}
+
+void TdsConnection::close() {
+    if (proc_) dbclose(proc_);
+    proc_ = nullptr;
     busy_ = false;
     inResult_ = false;
 }

@@ -61,6 +61,8 @@ public:
     bool nextRow();
     // Discards the rest of the current batch (sends a cancel when rows are still coming).
     void cancel();
+    // Ends the session now; the connection is dead from then on (a pool drops it).
+    void close();
     // True while a batch is being answered.
     bool busy() const { return busy_; }
     bool dead() const;

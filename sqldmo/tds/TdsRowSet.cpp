@@ -5,6 +5,7 @@
 #include <sybdb.h>
 
 #include <cstring>
+#include <exception>
 #include <strings.h>
 
 #include "sqldmo/Error.h"
@@ -122,13 +123,7 @@ void TdsRowSet::start(const std::string& sql, bool probe) {
         return v;
     };
     if (probe) {
-        // The columns alone: no rows travel.
-        conn().execute("SET FMTONLY ON " + sql + " SET FMTONLY OFF");
-        const bool any = firstResultSet();
-        if (any) describe(dbnumcols(conn().handle()));
-        while (conn().nextResult())
-            while (conn().nextRow()) {
-            }
+        probeColumns(sql);
         const auto variants = variantNames();
         if (!variants.empty()) {
             readWrapped(sql, variants);
@@ -150,6 +145,32 @@ void TdsRowSet::start(const std::string& sql, bool probe) {
         throw Error(errors::NotSupported, "The query returns sql_variant columns (" + quoteList(variants) +
                                               ") that cannot be read here.");
     }
+}
+
+void TdsRowSet::probeColumns(const std::string& sql) {
+    // The columns alone: no rows travel. FMTONLY lasts for the session, and the probed text
+    // may keep an "OFF" in the same batch from running (a trailing "--" comment, RETURN, an
+    // error that ends the batch), so it is turned off in a batch of its own whatever happened.
+    // A connection where even that fails is closed, so that its pool never hands it out again.
+    std::exception_ptr failure;
+    try {
+        conn().execute("SET FMTONLY ON\n" + sql + "\n");
+        if (firstResultSet()) describe(dbnumcols(conn().handle()));
+        while (conn().nextResult())
+            while (conn().nextRow()) {
+            }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!conn().dead()) {
+        try {
+            conn().run("SET FMTONLY OFF");
+        } catch (...) {
+            conn().close();
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TdsRowSet::readWrapped(const std::string& sql, const std::vector<std::string>& variants) {

@@ -41,6 +41,7 @@ private:
         int variantParts = 0; // first db-lib column (1-based) of a variant's parts, 0 if none
     };
     void start(const std::string& sql, bool probe);
+    void probeColumns(const std::string& sql);
     void readWrapped(const std::string& sql, const std::vector<std::string>& variants);
     bool firstResultSet();
     void describe(int visible);

@@ -69,6 +69,22 @@ TEST(Browser, InstancesResolveThroughTheBrowser) {
     fails("127.0.0.1\\NOSUCH", "did not answer for it");
 }
 
+TEST(Browser, LocalInstancesAreNamedAsUsersWriteThem) {
+    struct Case {
+        const char* host;
+        std::vector<FakeInstance> instances;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"TESTHOST", {{"MSSQLSERVER", 1433}, {"SQLEXPRESS", 1500}}, {"TESTHOST", "TESTHOST\\SQLEXPRESS"}},
+        {"", {{"SALES", 1500}, {"mssqlserver", 1433}}, {"(local)\\SALES", "(local)"}},
+    };
+    for (const Case& k : cases) {
+        FakeBrowser browser(k.instances, k.host);
+        EXPECT_EQ(sqldmo::listLocalInstances(browser.port()), k.names) << k.host;
+    }
+}
+
 struct ScopedEnv {
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old, had_ = true;

@@ -7,6 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "sqldmo/Error.h"
 #include "tests/tds/Harness.h"
 
@@ -145,6 +148,58 @@ TEST(Faults, ServerErrorsCarryTheServersNumberAndWords) {
     EXPECT_EQ(e.description(), f.errorText);
 }
 
+// A result's columns asked for alone (SET FMTONLY ON) never leave the pooled connection in
+// that mode. The test server keeps FMTONLY for the session and ends a batch at a missing
+// object, as a real server does: a connection left in it returns columns and no rows.
+TEST(Faults, AColumnProbeNeverLeavesItsConnectionWithoutRows) {
+    struct Case {
+        const char* what;
+        const char* sql;         // no catalogue hints, so its columns are asked for first
+        const char* failMatch;   // batches that fail with the server's 50000, or ""
+        std::int32_t error;      // what the query raises, 0 for nothing
+        int rows;                // rows the query itself returns
+        int newConnections;      // logins after the backend opened
+    };
+    const Case cases[] = {
+        {"a trailing comment", "SELECT 7 AS n -- the last line", "", 0, 1, 0},
+        {"an error that ends the batch", "SELECT * FROM dbo.Missing", "", 208, 0, 0},
+        {"the closing batch fails", "SELECT 7 AS n", "FMTONLY OFF", 50000, 0, 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Running run(richFixture());
+        auto backend = run.open();
+        Faults f;
+        f.errorMatch = k.failMatch;
+        run.server->setFaults(f);
+        run.server->clearObserved();
+        int rows = 0;
+        std::int32_t error = 0;
+        try {
+            auto rs = backend->query("Sample", k.sql);
+            while (rs->next()) ++rows;
+        } catch (const Error& e) {
+            error = e.number();
+        }
+        EXPECT_EQ(error, k.error);
+        EXPECT_EQ(rows, k.rows);
+        const auto batches = run.server->observed().batches;
+        std::size_t probe = 0;
+        while (probe < batches.size() && batches[probe].find("FMTONLY ON") == std::string::npos) ++probe;
+        ASSERT_LT(probe + 1, batches.size());
+        EXPECT_EQ(batches[probe + 1], "SET FMTONLY OFF");
+
+        // The next query on the backend gets its rows, on the same connection unless the
+        // closing batch failed.
+        run.server->setFaults({});
+        auto rs = backend->query("Sample", "SELECT * FROM dbo.Orders");
+        int orders = 0;
+        while (rs->next()) ++orders;
+        EXPECT_EQ(orders, 4);
+        EXPECT_EQ(run.server->observed().connections, k.newConnections);
+    }
+}
+
 TEST(Faults, AHugeResultStreamsAndCanBeLeftEarly) {
     Running run(dataWithRows(5'000'000));
     auto backend = run.open();
@@ -178,18 +233,75 @@ TEST(Faults, NothingListeningIsAConnectionFailure) {
     EXPECT_NE(e.description().find("Unable to connect to server '" + name + "'"), std::string::npos) << e.description();
 }
 
-TEST(Faults, IntegratedLoginWithoutATicketSaysItIsNotAvailable) {
-    Running run(richFixture());
-    const char* old = std::getenv("KRB5CCNAME");
-    std::string saved = old ? old : "";
-    ::setenv("KRB5CCNAME", "FILE:/nonexistent/tavil-no-ticket", 1);
-    auto login = run.login();
-    login.integrated = true;
-    Error e = errorOf([&] { run.open(login); });
-    if (old) ::setenv("KRB5CCNAME", saved.c_str(), 1); else ::unsetenv("KRB5CCNAME");
-    EXPECT_EQ(e.number(), errors::NotSupported);
-    EXPECT_NE(e.description().find("Integrated login is not available here"), std::string::npos) << e.description();
-    EXPECT_TRUE(run.server->observed().logins.empty());
+// Sets an environment variable (nullptr unsets it) for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value) ::setenv(name, value, 1); else ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_) ::setenv(name_.c_str(), old_.c_str(), 1); else ::unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+// Integrated login is refused before any login is sent only when the ticket cache is a file
+// that is not there. A cache of another kind may hold a valid ticket: the login is tried.
+TEST(Faults, IntegratedLoginIsRefusedOnlyWhenNoTicketCanBeThere) {
+    struct Case {
+        const char* what;
+        const char* ccname;        // KRB5CCNAME, nullptr for unset
+        const char* defaultCache;  // default_ccache_name of krb5.conf, nullptr for none
+        bool refused;
+    };
+    const Case cases[] = {
+        {"a missing file cache", "FILE:/nonexistent/tavil-no-ticket", nullptr, true},
+        {"a missing file cache by path", "/nonexistent/tavil-no-ticket", nullptr, true},
+        {"krb5.conf names a missing file cache", nullptr, "FILE:/nonexistent/tavil-no-ticket", true},
+        {"krb5.conf names a KCM cache", nullptr, "KCM:", false},
+        {"krb5.conf names a keyring", nullptr, "KEYRING:persistent:%{uid}", false},
+        {"a keyring", "KEYRING:persistent:4242", nullptr, false},
+        {"a cache folder", "DIR:/nonexistent/tavil-tickets", nullptr, false},
+    };
+    char folder[] = "/tmp/tavil-krb5-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string conf = std::string(folder) + "/krb5.conf";
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        {
+            std::FILE* out = std::fopen(conf.c_str(), "w");
+            ASSERT_NE(out, nullptr);
+            std::fprintf(out, "[libdefaults]\n");
+            if (k.defaultCache) std::fprintf(out, "    default_ccache_name = %s\n", k.defaultCache);
+            std::fclose(out);
+        }
+        ScopedEnv config("KRB5_CONFIG", conf.c_str());
+        ScopedEnv cache("KRB5CCNAME", k.ccname);
+        Running run(richFixture());
+        auto login = run.login();
+        login.integrated = true;
+        Error e = errorOf([&] { run.open(login); });
+        const bool unavailable = e.description().find("Integrated login is not available here") != std::string::npos;
+        EXPECT_EQ(unavailable, k.refused) << e.description();
+        EXPECT_EQ(e.number() == errors::NotSupported, k.refused) << e.description();
+        if (k.refused) {
+            EXPECT_TRUE(run.server->observed().logins.empty());
+        } else {
+            EXPECT_NE(e.description().find("Integrated login to '" + run.server->address() + "' failed"), std::string::npos)
+                << e.description();
+            EXPECT_NE(e.description().find("klist"), std::string::npos) << e.description();
+        }
+    }
+    std::remove(conf.c_str());
+    ::rmdir(folder);
 }
 
 }  // namespace

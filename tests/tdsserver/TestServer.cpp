@@ -67,7 +67,8 @@ private:
     void preLogin(const std::string& payload);
     bool login(const std::string& payload);
     void batch(const std::string& payload);
-    void statement(const std::vector<SqlToken>& st, bool last);
+    // False when the error it met ends the batch.
+    bool statement(const std::vector<SqlToken>& st, bool last);
     void tagged(const std::string& tag, const std::string& sql);
     void variantWrap(const std::string& sql);
     ResultSet select(const std::vector<SqlToken>& st);
@@ -89,7 +90,7 @@ private:
     std::uint8_t packetId_ = 1;
     std::string database_ = "master";
     std::string user_;
-    bool fmtOnly_ = false;
+    bool fmtOnly_ = false;  // lasts for the session, as on a real server
     bool attention_ = false;  // an attention arrived while answering
     Writer out_;
     CatalogCache catalogCache_;
@@ -335,7 +336,6 @@ void Session::batch(const std::string& payload) {
     std::string sql = ucs2ToUtf8(std::string_view(payload).substr(skip));
     server_.recordBatch(sql);
     attention_ = false;
-    fmtOnly_ = false;
     const Faults f = server_.faults();
 
     try {
@@ -358,7 +358,8 @@ void Session::batch(const std::string& payload) {
             } else {
                 auto stmts = statements(tokenize(sql));
                 if (stmts.empty()) doneOf(true);
-                for (std::size_t i = 0; i < stmts.size() && !attention_; ++i) statement(stmts[i], i + 1 == stmts.size());
+                for (std::size_t i = 0; i < stmts.size() && !attention_; ++i)
+                    if (!statement(stmts[i], i + 1 == stmts.size())) break;
             }
         }
     } catch (const StatementError& e) {
@@ -372,7 +373,7 @@ void Session::batch(const std::string& payload) {
     sendPackets(true);
 }
 
-void Session::statement(const std::vector<SqlToken>& st, bool last) {
+bool Session::statement(const std::vector<SqlToken>& st, bool last) {
     const std::string& server = server_.options().serverName;
     try {
         const SqlToken& head = st.front();
@@ -387,7 +388,7 @@ void Session::statement(const std::vector<SqlToken>& st, bool last) {
                 fmtOnly_ = st[2].is("ON");
             }
             doneOf(last);
-            return;
+            return true;
         }
         if (head.is("USE")) {
             if (st.size() < 2) throw StatementError{102, 15, 1, "Incorrect syntax near 'USE'."};
@@ -400,7 +401,7 @@ void Session::statement(const std::vector<SqlToken>& st, bool last) {
             tw.envDatabase(database_, old);
             tw.info(5701, 1, 0, "Changed database context to '" + database_ + "'.", server);
             doneOf(last);
-            return;
+            return true;
         }
         if (head.is("SELECT")) {
             // The table name the rows come from matters to the dropped-connection fault.
@@ -413,14 +414,21 @@ void Session::statement(const std::vector<SqlToken>& st, bool last) {
                     break;
                 }
             emit(select(st), last, table);
-            return;
+            return true;
         }
         throw StatementError{50000, 16, 1, "The test server does not run '" + head.text + "' statements."};
     } catch (const StatementError& e) {
+        // A missing object ends the whole batch on a real server: the statements after it
+        // do not run.
+        if (e.number == 208) {
+            emitError(e, true);
+            return false;
+        }
         emitError(e, last);
     } catch (const std::exception& e) {
         emitError({50000, 16, 1, std::string("The test server failed: ") + e.what()}, last);
     }
+    return true;
 }
 
 void Session::emit(ResultSet rs, bool last, const std::string& tableForFaults) {
