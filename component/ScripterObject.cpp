@@ -356,6 +356,7 @@ void ScripterObject::generate(ScriptBuffer& script) {
         context.databaseName = databaseName;
         context.openRowConnection = [this] { return openRowConnection(); };
         context.includeColumnNames = isTrue(advancedOptions_->ScriptTableIncludeColumnNames);
+        context.only70 = isTrue(formatOptions_->ScriptOnly70Compatible);
         const bool headers = isTrue(formatOptions_->IncludeHeaders);
         for (std::int16_t i = 1; i <= entries; ++i) {
             const std::string name = toUtf8(dependencies_->list().item(i));

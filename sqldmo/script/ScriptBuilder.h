@@ -13,6 +13,7 @@
 #include "sqldmo/model/Catalog.h"
 #include "sqldmo/script/CatalogIndex.h"
 #include "sqldmo/script/Entry.h"
+#include "sqldmo/script/LeftOut70.h"
 #include "sqldmo/script/Scripter.h"
 
 namespace sqldmo::script {
@@ -90,6 +91,14 @@ private:
     void emitViewIndexes(const PlannedObject& p);
     void emitFullText(const PlannedObject& p, const model::Table& t, const std::vector<EntryId>& tableDeps);
     const model::Table* foreignKeyTarget(const model::ForeignKey& fk) const;
+    // What a script for SQL Server 7.0 leaves out of the table; nothing in other scripts.
+    LeftOutFor70 leftOutFor70(const model::Table& t) const;
+    // Why a script for SQL Server 7.0 leaves out a view, procedure or trigger ("which calls
+    // [dbo].[f]"...), for its comment; empty when it is kept or the script is not for 7.0.
+    // Its text would not compile there: it calls a function (7.0 has none), names a column
+    // left out of a table it uses, or, for a view, uses a view left out.
+    std::string leftOutTextFor70(std::string_view text, const std::vector<model::ObjectId>& uses);
+    const std::string& leftOutViewFor70(const model::View& v);
     // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, and NOCHECK CONSTRAINT when it is disabled;
     // what SQL Server 7.0 lacks goes to comment instead.
     std::string foreignKeyStatement(const model::Table& t, const model::ForeignKey& fk, bool withNoCheck,
@@ -138,6 +147,7 @@ private:
     std::unordered_map<const model::SchemaObject*, TableParts> tableParts_;
     std::unordered_map<std::string, EntryId> principalEntry_;  // folded user or role name
     std::unordered_map<std::string, EntryId> loginEntry_;
+    std::unordered_map<const model::SchemaObject*, std::string> leftOutViews70_;
     std::optional<EntryId> fullTextDatabase_;
     std::unordered_map<std::string, EntryId> fullTextCatalogs_;
 
