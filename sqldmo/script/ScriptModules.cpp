@@ -135,6 +135,25 @@ void ScriptBuilder::emitModule(const PlannedObject& p) {
 
     if (p.ref.kind == ObjectKind::View) {
         const auto& v = static_cast<const model::View&>(m);
+        if (sw_.primaryObject && !creates) {
+            // Where the view exists it keeps its indexes and triggers (it is not dropped), and
+            // where it is missing they cannot be made: either way creating them would fail.
+            bool indexes = false;
+            for (const auto& ix : v.indexes)
+                indexes = indexes || (ix.clustered ? sw_.clusteredIndexes : sw_.nonClusteredIndexes);
+            const bool triggers = sw_.triggers && !v.triggers.empty();
+            if (indexes || triggers) {
+                Entry k;
+                k.group = Group::ViewIndex;
+                k.rank = p.rank;
+                k.label = "indexes and triggers of " + tt;
+                k.comment = std::string("-- Not scripted: the ") +
+                            (indexes && triggers ? "indexes and triggers" : indexes ? "indexes" : "triggers") + " of " + tt +
+                            ", which the script does not create; where it exists, it keeps them." + nl_;
+                addCreate(std::move(k));
+            }
+            return;
+        }
         emitViewIndexes(p);
         if (sw_.triggers)
             for (const auto& tr : v.triggers) emitTrigger(p, tr, name(v), true);

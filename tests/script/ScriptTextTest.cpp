@@ -425,6 +425,47 @@ TEST(ScriptText, Only70LeavesOutModulesOverWhatItLeftOut) {
         EXPECT_NE(full.find(s), std::string::npos) << s;
 }
 
+// An encrypted view is not dropped and not created: where it exists it keeps its indexes and
+// triggers, and where it is missing they cannot be made.
+TEST(ScriptText, IndexesAndTriggersOfAViewNotCreatedAreLeftOut) {
+    const std::int32_t type = kCreate | f::Drops | f::ClusteredIndexes | f::Triggers;
+    struct Case {
+        const char* what;
+        bool encrypted;
+        std::int32_t type;
+        std::vector<std::string> present, absent;
+    };
+    const std::vector<Case> cases = {
+        {"encrypted", true, type,
+         {"-- Not scripted: the indexes and triggers of View [dbo].[V], which the script does not create; where it exists, "
+          "it keeps them.\n"},
+         {"CREATE UNIQUE CLUSTERED INDEX", "CREATE TRIGGER", "drop view"}},
+        {"encrypted, no triggers switch", true, type & ~f::Triggers,
+         {"-- Not scripted: the indexes of View [dbo].[V]"}, {"CREATE UNIQUE CLUSTERED INDEX"}},
+        {"created", false, type, {"drop view", "CREATE UNIQUE CLUSTERED INDEX [IX_V] ON [dbo].[V] ([a])", "CREATE TRIGGER trV"},
+         {"Not scripted"}},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        auto v = module<model::View>(2, "V", c.encrypted ? "" : "CREATE VIEW V WITH SCHEMABINDING AS SELECT a FROM dbo.T\n");
+        v.encrypted = c.encrypted;
+        model::Index ix;
+        ix.name = "IX_V";
+        ix.clustered = true;
+        ix.unique = true;
+        ix.columns = {{"a", false}};
+        v.indexes.push_back(ix);
+        auto tr = trigger(3, "trV", "CREATE TRIGGER trV ON V INSTEAD OF INSERT AS SELECT 1\n");
+        tr.insteadOf = true;
+        v.triggers.push_back(tr);
+        run.db->views.push_back(v);
+        run.add("V", model::ObjectType::View);
+        const std::string script = run(c.type);
+        for (const auto& s : c.present) EXPECT_NE(script.find(s), std::string::npos) << c.what << ": " << s << "\n" << script;
+        for (const auto& s : c.absent) EXPECT_EQ(script.find(s), std::string::npos) << c.what << ": " << s << "\n" << script;
+    }
+}
+
 TEST(ScriptText, FullTextIndex) {
     ScriptRun run;
     auto t = table(1, "Docs", {column("id", "int", 0, false), column("body", "ntext")});
