@@ -66,6 +66,7 @@ public:
     // Makes every entry. onObject is told before each planned object is described.
     template <class OnObject>
     void build(OnObject&& onObject) {
+        emitDatabaseProperties();
         emitPrincipals();
         for (std::size_t i = 0; i < planned_.size(); ++i) {
             onObject(planned_[i], i);
@@ -115,6 +116,8 @@ private:
     };
     void emitProperties(const PlannedObject& p, Group group, std::uint8_t sub, EntryId anchor, bool hasAnchor,
                         std::string_view what, const std::vector<PropertyTarget>& targets);
+    // The database's own properties, level-less; once, before every object.
+    void emitDatabaseProperties();
     void emitDrops(const PlannedObject& p);
     void resolvePending();
 

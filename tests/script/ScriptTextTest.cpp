@@ -466,6 +466,46 @@ TEST(ScriptText, IndexesAndTriggersOfAViewNotCreatedAreLeftOut) {
     }
 }
 
+// The database's own properties come once, before any object, without levels. A script that
+// drops its objects can run again, so it replaces them; 7.0 has none.
+TEST(ScriptText, DatabasePropertiesComeFirst) {
+    const std::string table = "CREATE TABLE [dbo].[T] (\n\t[a] [int] NULL\n)\nGO\n\n";
+    const std::string adds = "DECLARE @value sql_variant\n"
+                             "exec sp_addextendedproperty N'MS_Description', N'Bob''s shop'\n"
+                             "SET @value = CAST(3 AS smallint)\n"
+                             "exec sp_addextendedproperty N'Version', @value\nGO\n\n";
+    struct Case {
+        const char* what;
+        std::int32_t type, type2;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"added", kCreate, f2::ExtendedProperty, adds + table},
+        {"switch off", kCreate, 0, table},
+        {"replaced where the objects are dropped", kCreate | f::Drops, f2::ExtendedProperty,
+         "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[T]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)\n"
+         "drop table [dbo].[T]\nGO\n\n"
+         "DECLARE @value sql_variant\n"
+         "if exists (select * from ::fn_listextendedproperty(N'MS_Description', NULL, NULL, NULL, NULL, NULL, NULL))\n"
+         "\texec sp_dropextendedproperty N'MS_Description'\n"
+         "exec sp_addextendedproperty N'MS_Description', N'Bob''s shop'\n"
+         "if exists (select * from ::fn_listextendedproperty(N'Version', NULL, NULL, NULL, NULL, NULL, NULL))\n"
+         "\texec sp_dropextendedproperty N'Version'\n"
+         "SET @value = CAST(3 AS smallint)\n"
+         "exec sp_addextendedproperty N'Version', @value\nGO\n\n" + table},
+        {"SQL Server 7.0", kCreate, f2::ExtendedProperty | f2::Only70,
+         "-- Left out for SQL Server 7.0, which has no extended properties: those of the database.\n\n" + table},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.db->properties = {{"MS_Description", Value::ofText(SqlType::NVarChar, "Bob's shop")},
+                              {"Version", Value::ofInteger(SqlType::SmallInt, 3)}};
+        run.db->tables.push_back(fixtures::table(1, "T", {column("a", "int")}));
+        run.add("T", model::ObjectType::UserTable);
+        EXPECT_EQ(run(c.type, c.type2), c.expected) << c.what;
+    }
+}
+
 TEST(ScriptText, FullTextIndex) {
     ScriptRun run;
     auto t = table(1, "Docs", {column("id", "int", 0, false), column("body", "ntext")});
