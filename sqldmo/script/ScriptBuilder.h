@@ -116,7 +116,8 @@ private:
     };
     void emitProperties(const PlannedObject& p, Group group, std::uint8_t sub, EntryId anchor, bool hasAnchor,
                         std::string_view what, const std::vector<PropertyTarget>& targets);
-    // The database's own properties, level-less; once, before every object.
+    // The database's own properties, level-less; once, before every object, when the script
+    // creates objects.
     void emitDatabaseProperties();
     void emitDrops(const PlannedObject& p);
     void resolvePending();

@@ -174,7 +174,9 @@ void ScriptBuilder::emitProperties(const PlannedObject& p, Group group, std::uin
 }
 
 void ScriptBuilder::emitDatabaseProperties() {
-    if (!sw_.extendedProperties || database_.properties.empty()) return;
+    // They go with the schema, as an object's go with its CREATE: a script of indexes or
+    // permissions alone runs where the database has them already.
+    if (!sw_.extendedProperties || !sw_.primaryObject || database_.properties.empty()) return;
     Entry e;
     e.group = Group::DatabaseProperty;
     e.label = "extended properties of the database";

@@ -466,8 +466,9 @@ TEST(ScriptText, IndexesAndTriggersOfAViewNotCreatedAreLeftOut) {
     }
 }
 
-// The database's own properties come once, before any object, without levels. A script that
-// drops its objects can run again, so it replaces them; 7.0 has none.
+// The database's own properties come once, before any object, without levels, with the
+// objects' CREATE statements. A script that drops its objects can run again, so it replaces
+// them; 7.0 has none.
 TEST(ScriptText, DatabasePropertiesComeFirst) {
     const std::string table = "CREATE TABLE [dbo].[T] (\n\t[a] [int] NULL\n)\nGO\n\n";
     const std::string adds = "DECLARE @value sql_variant\n"
@@ -482,6 +483,7 @@ TEST(ScriptText, DatabasePropertiesComeFirst) {
     const std::vector<Case> cases = {
         {"added", kCreate, f2::ExtendedProperty, adds + table},
         {"switch off", kCreate, 0, table},
+        {"no objects created", f::ObjectPermissions | f::OwnerQualify, f2::ExtendedProperty, ""},
         {"replaced where the objects are dropped", kCreate | f::Drops, f2::ExtendedProperty,
          "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[T]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)\n"
          "drop table [dbo].[T]\nGO\n\n"
