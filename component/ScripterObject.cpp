@@ -357,6 +357,7 @@ void ScripterObject::generate(ScriptBuffer& script) {
         context.openRowConnection = [this] { return openRowConnection(); };
         context.includeColumnNames = isTrue(advancedOptions_->ScriptTableIncludeColumnNames);
         context.maxTypes = oServer_->versionMajor() >= 9 && !isTrue(formatOptions_->ScriptOnly70Compatible);
+        context.only70 = isTrue(formatOptions_->ScriptOnly70Compatible);
         const bool headers = isTrue(formatOptions_->IncludeHeaders);
         for (std::int16_t i = 1; i <= entries; ++i) {
             const std::string name = toUtf8(dependencies_->list().item(i));

@@ -45,7 +45,8 @@ void appendLoadStart(ScriptBuffer& out, const std::string& name) {
 // The lines after them: triggers and constraints on again, the constraints without checking the
 // rows just loaded (as the schema creates them, WITH NOCHECK); then off again whatever the
 // catalogue records as disabled.
-void appendLoadEnd(ScriptBuffer& out, const std::string& name, const sqldmo::model::Table& model) {
+void appendLoadEnd(ScriptBuffer& out, const std::string& name, const sqldmo::model::Table& model,
+                   const sqldmo::model::Database& database, const sqldmo::script::LeftOutFor70& leftOut, bool only70) {
     out.append("ALTER TABLE " + name + " ENABLE TRIGGER ALL");
     out.append(kLineEnd);
     out.append("ALTER TABLE " + name + " CHECK CONSTRAINT ALL");
@@ -55,12 +56,24 @@ void appendLoadEnd(ScriptBuffer& out, const std::string& name, const sqldmo::mod
         out.append("ALTER TABLE " + name + " NOCHECK CONSTRAINT " + bracketName(constraint));
         out.append(kLineEnd);
     };
-    for (const sqldmo::model::ForeignKey& fk : model.foreignKeys)
-        if (fk.disabled) noCheck(fk.name);
+    // What the schema left out is not there to turn off.
+    for (const sqldmo::model::ForeignKey& fk : model.foreignKeys) {
+        if (!fk.disabled) continue;
+        if (only70) {
+            const sqldmo::model::Table* table = nullptr;
+            for (const sqldmo::model::Table& t : database.tables)
+                if (t.id == fk.referencedTableId) table = &t;
+            if (!table) table = database.findTable(fk.referencedOwner, fk.referencedTable);
+            if (leftOut.foreignKey(fk, table ? sqldmo::script::LeftOutFor70::of(*table, database)
+                                             : sqldmo::script::LeftOutFor70()))
+                continue;
+        }
+        noCheck(fk.name);
+    }
     for (const sqldmo::model::CheckConstraint& check : model.checks)
-        if (check.disabled) noCheck(check.name);
+        if (check.disabled && !leftOut.check(check)) noCheck(check.name);
     for (const sqldmo::model::Trigger& trigger : model.triggers) {
-        if (!trigger.disabled || trigger.name.empty()) continue;
+        if (!trigger.disabled || trigger.name.empty() || leftOut.trigger(trigger)) continue;
         out.append("ALTER TABLE " + name + " DISABLE TRIGGER " + bracketName(trigger.name));
         out.append(kLineEnd);
     }
@@ -68,7 +81,7 @@ void appendLoadEnd(ScriptBuffer& out, const std::string& name, const sqldmo::mod
 
 }  // namespace
 
-std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity) {
+std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity, const sqldmo::script::LeftOutFor70& leftOut) {
     try {
         std::string list;
         bool identity = false;
@@ -76,7 +89,7 @@ std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity) {
         std::int32_t count = columns.count();
         for (std::int32_t i = 1; i <= count; ++i) {
             sqldmo::Column column = columns.item(i);
-            if (!insertable(column)) continue;
+            if (!insertable(column) || leftOut.column(column.name())) continue;
             if (column.identity()) identity = true;
             list += bracketName(column.name());
             list += ", ";
@@ -92,9 +105,12 @@ std::string buildQuerySQL(const sqldmo::Table& table, bool* hasIdentity) {
 void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const std::string& name) {
     const std::size_t start = out.size();
     try {
-        sqldmo::Table table = context.server->databases().item(context.databaseName).tables().item(name);
+        sqldmo::Database& database = context.server->databases().item(context.databaseName);
+        sqldmo::Table table = database.tables().item(name);
+        const sqldmo::script::LeftOutFor70 leftOut =
+            context.only70 ? sqldmo::script::LeftOutFor70::of(table.table(), database.model()) : sqldmo::script::LeftOutFor70();
         bool hasIdentity = false;
-        const std::string columns = buildQuerySQL(table, &hasIdentity);
+        const std::string columns = buildQuerySQL(table, &hasIdentity, leftOut);
         bool anyRow = false;
         if (!columns.empty()) {
             std::unique_ptr<sqldmo::RowConnection> connection = context.openRowConnection();
@@ -148,7 +164,7 @@ void scriptTableData(ScriptBuffer& out, const TableDataContext& context, const s
                 out.append("SET IDENTITY_INSERT " + name + " OFF");
                 out.append(kLineEnd);
             }
-            if (anyRow) appendLoadEnd(out, name, table.table());
+            if (anyRow) appendLoadEnd(out, name, table.table(), database.model(), leftOut, context.only70);
         }
         if (anyRow) {
             out.append("GO");

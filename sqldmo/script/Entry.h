@@ -25,6 +25,7 @@ enum class Group : std::uint8_t {
     DropDefault,
     DropRule,
     // Creates.
+    DatabaseProperty,
     Login,
     User,
     Role,

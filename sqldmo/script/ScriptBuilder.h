@@ -13,6 +13,7 @@
 #include "sqldmo/model/Catalog.h"
 #include "sqldmo/script/CatalogIndex.h"
 #include "sqldmo/script/Entry.h"
+#include "sqldmo/script/LeftOut70.h"
 #include "sqldmo/script/Scripter.h"
 
 namespace sqldmo::script {
@@ -65,6 +66,7 @@ public:
     // Makes every entry. onObject is told before each planned object is described.
     template <class OnObject>
     void build(OnObject&& onObject) {
+        emitDatabaseProperties();
         emitPrincipals();
         for (std::size_t i = 0; i < planned_.size(); ++i) {
             onObject(planned_[i], i);
@@ -90,6 +92,14 @@ private:
     void emitViewIndexes(const PlannedObject& p);
     void emitFullText(const PlannedObject& p, const model::Table& t, const std::vector<EntryId>& tableDeps);
     const model::Table* foreignKeyTarget(const model::ForeignKey& fk) const;
+    // What a script for SQL Server 7.0 leaves out of the table; nothing in other scripts.
+    LeftOutFor70 leftOutFor70(const model::Table& t) const;
+    // Why a script for SQL Server 7.0 leaves out a view, procedure or trigger ("which calls
+    // [dbo].[f]"...), for its comment; empty when it is kept or the script is not for 7.0.
+    // Its text would not compile there: it calls a function (7.0 has none), names a column
+    // left out of a table it uses, or, for a view, uses a view left out.
+    std::string leftOutTextFor70(std::string_view text, const std::vector<model::ObjectId>& uses);
+    const std::string& leftOutViewFor70(const model::View& v);
     // ALTER TABLE ... ADD CONSTRAINT ... FOREIGN KEY, and NOCHECK CONSTRAINT when it is disabled;
     // what SQL Server 7.0 lacks goes to comment instead.
     std::string foreignKeyStatement(const model::Table& t, const model::ForeignKey& fk, bool withNoCheck,
@@ -106,6 +116,9 @@ private:
     };
     void emitProperties(const PlannedObject& p, Group group, std::uint8_t sub, EntryId anchor, bool hasAnchor,
                         std::string_view what, const std::vector<PropertyTarget>& targets);
+    // The database's own properties, level-less; once, before every object, when the script
+    // creates objects.
+    void emitDatabaseProperties();
     void emitDrops(const PlannedObject& p);
     void resolvePending();
 
@@ -138,6 +151,7 @@ private:
     std::unordered_map<const model::SchemaObject*, TableParts> tableParts_;
     std::unordered_map<std::string, EntryId> principalEntry_;  // folded user or role name
     std::unordered_map<std::string, EntryId> loginEntry_;
+    std::unordered_map<const model::SchemaObject*, std::string> leftOutViews70_;
     std::optional<EntryId> fullTextDatabase_;
     std::unordered_map<std::string, EntryId> fullTextCatalogs_;
 

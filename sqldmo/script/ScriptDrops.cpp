@@ -75,12 +75,17 @@ void ScriptBuilder::emitDrops(const PlannedObject& p) {
             break;
         }
         case ObjectKind::View:
-            if (kept(static_cast<const model::Module&>(o))) return;
+            // Nor is a view dropped that a script for SQL Server 7.0 leaves out.
+            if (kept(static_cast<const model::Module&>(o)) ||
+                (sw_.primaryObject && !leftOutViewFor70(static_cast<const model::View&>(o)).empty()))
+                return;
             e.group = Group::DropView;
             s = objectGuard(on, property("IsView"), nl_) + "drop view " + on + nl_;
             break;
         case ObjectKind::Procedure:
-            if (kept(static_cast<const model::Module&>(o))) return;
+            if (kept(static_cast<const model::Module&>(o)) ||
+                (sw_.primaryObject && !leftOutTextFor70(static_cast<const model::Module&>(o).text, o.dependsOn).empty()))
+                return;
             e.group = Group::DropProcedure;
             s = objectGuard(on, property("IsProcedure"), nl_) + "drop procedure " + on + nl_;
             break;

@@ -43,6 +43,40 @@ model::ModuleSettings settingsForExpressionText(std::string_view text) {
 
 }  // namespace
 
+std::string ScriptBuilder::leftOutTextFor70(std::string_view text, const std::vector<model::ObjectId>& uses) {
+    if (!sw_.only70) return {};
+    for (model::ObjectId id : uses) {
+        ObjectRef r = index_.byId(id);
+        if (!r) continue;
+        const std::string used = std::string(kindTitle(r.kind)) + ' ' + headerName(r.object->owner, r.object->name);
+        if (r.kind == ObjectKind::Function) return ", which calls " + used;
+        if (r.kind == ObjectKind::Table) {
+            std::string column = leftOutFor70(static_cast<const model::Table&>(*r.object)).columnNamedIn(text);
+            if (!column.empty()) return ", which names column " + column + " of " + used + ", left out";
+        }
+    }
+    return {};
+}
+
+const std::string& ScriptBuilder::leftOutViewFor70(const model::View& v) {
+    static const std::string kept;
+    if (!sw_.only70) return kept;
+    auto [it, added] = leftOutViews70_.try_emplace(&v);
+    if (!added) return it->second;  // known, or being decided (a loop keeps the view)
+    std::string why = leftOutTextFor70(v.text, v.dependsOn);
+    // A view cannot be created over a view that is missing; other modules resolve the names
+    // they use when they run.
+    for (std::size_t i = 0; why.empty() && i < v.dependsOn.size(); ++i) {
+        ObjectRef r = index_.byId(v.dependsOn[i]);
+        if (r && r.kind == ObjectKind::View && r.object != &v &&
+            !leftOutViewFor70(static_cast<const model::View&>(*r.object)).empty())
+            why = ", which uses View " + headerName(r.object->owner, r.object->name) + ", left out";
+    }
+    // Elements of the map keep their place while it grows.
+    it->second = std::move(why);
+    return it->second;
+}
+
 void ScriptBuilder::emitModule(const PlannedObject& p) {
     const auto& m = static_cast<const model::Module&>(*p.ref.object);
     const std::string tt = title(p);
@@ -54,6 +88,15 @@ void ScriptBuilder::emitModule(const PlannedObject& p) {
         e.comment = "-- Left out for SQL Server 7.0, which has no user-defined functions: " + tt + "." + nl_;
         addCreate(std::move(e));
         return;
+    }
+    if (sw_.only70 && p.ref.kind != ObjectKind::Function) {
+        const std::string why = p.ref.kind == ObjectKind::View ? leftOutViewFor70(static_cast<const model::View&>(m))
+                                                               : leftOutTextFor70(m.text, m.dependsOn);
+        if (!why.empty()) {
+            e.comment = "-- Left out for SQL Server 7.0: " + tt + why + "." + nl_;
+            addCreate(std::move(e));
+            return;
+        }
     }
     bool creates = false;
     if (sw_.primaryObject) {
@@ -92,6 +135,25 @@ void ScriptBuilder::emitModule(const PlannedObject& p) {
 
     if (p.ref.kind == ObjectKind::View) {
         const auto& v = static_cast<const model::View&>(m);
+        if (sw_.primaryObject && !creates) {
+            // Where the view exists it keeps its indexes and triggers (it is not dropped), and
+            // where it is missing they cannot be made: either way creating them would fail.
+            bool indexes = false;
+            for (const auto& ix : v.indexes)
+                indexes = indexes || (ix.clustered ? sw_.clusteredIndexes : sw_.nonClusteredIndexes);
+            const bool triggers = sw_.triggers && !v.triggers.empty();
+            if (indexes || triggers) {
+                Entry k;
+                k.group = Group::ViewIndex;
+                k.rank = p.rank;
+                k.label = "indexes and triggers of " + tt;
+                k.comment = std::string("-- Not scripted: the ") +
+                            (indexes && triggers ? "indexes and triggers" : indexes ? "indexes" : "triggers") + " of " + tt +
+                            ", which the script does not create; where it exists, it keeps them." + nl_;
+                addCreate(std::move(k));
+            }
+            return;
+        }
         emitViewIndexes(p);
         if (sw_.triggers)
             for (const auto& tr : v.triggers) emitTrigger(p, tr, name(v), true);
@@ -144,8 +206,11 @@ void ScriptBuilder::emitTrigger(const PlannedObject& p, const model::Trigger& tr
     e.label = tt;
     e.lateBound = true;
     bool creates = false;
+    std::string why;
     if (sw_.only70 && tr.insteadOf) {
         e.comment = "-- Left out for SQL Server 7.0, which has no INSTEAD OF triggers: " + tt + "." + nl_;
+    } else if (why = leftOutTextFor70(tr.text, tr.dependsOn); !why.empty()) {
+        e.comment = "-- Left out for SQL Server 7.0: " + tt + why + "." + nl_;
     } else if (tr.encrypted) {
         e.header = tt;
         e.comment = "-- " + tt + " on " + title(p) + " is encrypted: its text cannot be scripted." + nl_;

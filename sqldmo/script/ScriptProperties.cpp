@@ -103,6 +103,36 @@ std::string_view level1Type(ObjectKind kind) {
     return {};
 }
 
+// Appends one sp_addextendedproperty per property, with `levels` after its value. A value that
+// needs CAST or CONVERT goes through @value, declared once at the start of `s`. `replace`
+// drops a property of that name first where there is one (database properties only: `levels`
+// is empty).
+void appendAdds(std::string& s, bool& declared, const std::vector<model::ExtendedProperty>& properties,
+                const std::string& levels, bool replace, std::string_view nl) {
+    for (const auto& prop : properties) {
+        bool viaVariable = false;
+        std::string value = variantLiteral(prop.value, viaVariable);
+        const std::string name = quote::unicode(prop.name);
+        if (replace) {
+            s += "if exists (select * from ::fn_listextendedproperty(" + name + ", NULL, NULL, NULL, NULL, NULL, NULL))";
+            s += nl;
+            s += "\texec sp_dropextendedproperty " + name;
+            s += nl;
+        }
+        if (viaVariable) {
+            if (!declared) {
+                s.insert(0, "DECLARE @value sql_variant" + std::string(nl));
+                declared = true;
+            }
+            s += "SET @value = " + value;
+            s += nl;
+            value = "@value";
+        }
+        s += "exec sp_addextendedproperty " + name + ", " + value + levels;
+        s += nl;
+    }
+}
+
 }  // namespace
 
 void ScriptBuilder::emitProperties(const PlannedObject& p, Group group, std::uint8_t sub, EntryId anchor, bool hasAnchor,
@@ -135,23 +165,31 @@ void ScriptBuilder::emitProperties(const PlannedObject& p, Group group, std::uin
     bool declared = false;
     for (const auto& t : targets) {
         if (!t.properties) continue;
-        for (const auto& prop : *t.properties) {
-            bool viaVariable = false;
-            std::string value = variantLiteral(prop.value, viaVariable);
-            if (viaVariable) {
-                if (!declared) {
-                    s = "DECLARE @value sql_variant" + nl_ + s;
-                    declared = true;
-                }
-                s += "SET @value = " + value + nl_;
-                value = "@value";
-            }
-            s += "exec sp_addextendedproperty " + quote::unicode(prop.name) + ", " + value + levels;
-            if (!t.level2Type.empty()) s += ", " + quote::unicode(t.level2Type) + ", " + quote::unicode(t.level2Name);
-            s += nl_;
-        }
+        std::string all = levels;
+        if (!t.level2Type.empty()) all += ", " + quote::unicode(t.level2Type) + ", " + quote::unicode(t.level2Name);
+        appendAdds(s, declared, *t.properties, all, false, nl_);
     }
     e.batches.push_back(std::move(s));
+    addCreate(std::move(e));
+}
+
+void ScriptBuilder::emitDatabaseProperties() {
+    // They go with the schema, as an object's go with its CREATE: a script of indexes or
+    // permissions alone runs where the database has them already.
+    if (!sw_.extendedProperties || !sw_.primaryObject || database_.properties.empty()) return;
+    Entry e;
+    e.group = Group::DatabaseProperty;
+    e.label = "extended properties of the database";
+    if (sw_.only70) {
+        e.comment = "-- Left out for SQL Server 7.0, which has no extended properties: those of the database." + nl_;
+    } else {
+        std::string s;
+        bool declared = false;
+        // The database is not dropped with the objects, so a script that drops them replaces
+        // its properties instead of failing on the ones it already has.
+        appendAdds(s, declared, database_.properties, {}, sw_.drops, nl_);
+        e.batches.push_back(std::move(s));
+    }
     addCreate(std::move(e));
 }
 

@@ -3,20 +3,12 @@
 #include <algorithm>
 
 #include "sqldmo/model/Value.h"
+#include "sqldmo/script/LeftOut70.h"
 #include "sqldmo/script/Quoting.h"
 #include "sqldmo/script/ScriptBuilder.h"
 
 namespace sqldmo::script {
 namespace {
-
-// SQL Server 7.0 has neither bigint nor sql_variant; a column of either (directly or through
-// a user-defined type) cannot be created there.
-std::string_view typeMissingIn70(const model::Column& c) {
-    std::string base = foldName(c.baseType.empty() ? c.dataType : c.baseType);
-    if (base == "bigint") return "bigint";
-    if (base == "sql_variant") return "sql_variant";
-    return {};
-}
 
 bool isSystemTypeName(std::string_view name) {
     return sqlTypeFromName(name) != SqlType::Unknown && foldName(name) != "sysname";
@@ -87,51 +79,23 @@ std::string onFileGroup(const std::string& fileGroup) {
     return fileGroup.empty() ? std::string() : " ON " + quote::identifier(fileGroup);
 }
 
-bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
-    if (needle.empty() || haystack.size() < needle.size()) return false;
-    return foldName(haystack).find(foldName(needle)) != std::string::npos;
-}
-
-// Names of columns a script for SQL Server 7.0 leaves out, folded.
-struct LeftOut {
-    std::vector<std::string> names;
-    bool has(std::string_view column) const {
-        return std::find(names.begin(), names.end(), foldName(column)) != names.end();
-    }
-    bool any(const std::vector<model::IndexColumn>& cs) const {
-        return std::any_of(cs.begin(), cs.end(), [&](const auto& c) { return has(c.name); });
-    }
-    bool any(const std::vector<std::string>& cs) const {
-        return std::any_of(cs.begin(), cs.end(), [&](const auto& c) { return has(c); });
-    }
-    bool mentionedIn(std::string_view text) const {
-        return std::any_of(names.begin(), names.end(),
-                           [&](const auto& n) { return containsIgnoreCase(text, quote::identifier(n)); });
-    }
-};
-
-LeftOut leftOutFor70(const model::Table& t, bool only70) {
-    LeftOut l;
-    if (!only70) return l;
-    for (const auto& c : t.columns)
-        if (!typeMissingIn70(c).empty()) l.names.push_back(foldName(c.name));
-    // A computed column over a column left out goes too (computed columns cannot nest).
-    const std::size_t typed = l.names.size();
-    for (const auto& c : t.columns)
-        if (c.isComputed() && typed > 0 && LeftOut{{l.names.begin(), l.names.begin() + static_cast<std::ptrdiff_t>(typed)}}.mentionedIn(c.computedText))
-            l.names.push_back(foldName(c.name));
-    return l;
-}
-
 }  // namespace
+
+LeftOutFor70 ScriptBuilder::leftOutFor70(const model::Table& t) const {
+    if (!sw_.only70) return {};
+    std::vector<const model::SchemaObject*> functions;
+    for (model::ObjectId id : t.dependsOn)
+        if (ObjectRef r = index_.byId(id); r && r.kind == ObjectKind::Function) functions.push_back(r.object);
+    return LeftOutFor70(t, functions);
+}
 
 void ScriptBuilder::emitTable(const PlannedObject& p) {
     const auto& t = static_cast<const model::Table&>(*p.ref.object);
     const std::string tn = name(t);
     const std::string tt = title(p);
-    const LeftOut leftOut = leftOutFor70(t, sw_.only70);
+    const LeftOutFor70 leftOut = leftOutFor70(t);
 
-    if (!t.columns.empty() && leftOut.names.size() == t.columns.size()) {
+    if (leftOut.everyColumn()) {
         Entry e;
         e.group = Group::Table;
         e.rank = p.rank;
@@ -168,9 +132,14 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
                              ", with the keys, indexes and constraints on it." + nl_;
                 continue;
             }
-            if (c.isComputed() && leftOut.has(c.name)) {
-                e.comment += "-- Left out for SQL Server 7.0: computed column " + quote::commentText(quote::identifier(c.name)) +
-                             ", which uses a column left out above." + nl_;
+            if (c.isComputed() && leftOut.column(c.name)) {
+                const std::string column = quote::commentText(quote::identifier(c.name));
+                if (std::string f = leftOut.functionCalledBy(c.computedText); !f.empty())
+                    e.comment += "-- Left out for SQL Server 7.0, which has no user-defined functions: computed column " +
+                                 column + ", which calls " + f + ", with the keys, indexes and constraints on it." + nl_;
+                else
+                    e.comment += "-- Left out for SQL Server 7.0: computed column " + column +
+                                 ", which uses a column left out above." + nl_;
                 continue;
             }
             largeObjects = largeObjects || isLargeObject(c);
@@ -217,7 +186,7 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
 
         std::vector<PropertyTarget> props{{{}, {}, &t.properties}};
         for (const auto& c : t.columns)
-            if (!leftOut.has(c.name)) props.push_back({"column", c.name, &c.properties});
+            if (!leftOut.column(c.name)) props.push_back({"column", c.name, &c.properties});
         emitProperties(p, Group::Table, 2, id, true, tt, props);
 
         // sp_bindefault / sp_bindrule for columns. A column of a user-defined type inherits the
@@ -249,7 +218,7 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
                 s += nl_;
             };
             for (const auto& c : t.columns) {
-                if (leftOut.has(c.name)) continue;
+                if (leftOut.column(c.name)) continue;
                 const auto* type = index_.type(c.dataType);
                 bindOne("sp_bindefault", ObjectKind::Default, c, c.boundDefault, type ? type->boundDefault : std::string());
                 bindOne("sp_bindrule", ObjectKind::Rule, c, c.boundRule, type ? type->boundRule : std::string());
@@ -270,7 +239,7 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
         std::string s;
         std::vector<PropertyTarget> props;
         auto key = [&](const model::KeyConstraint& k) {
-            if (leftOut.any(k.columns)) return;
+            if (leftOut.anyColumn(k.columns)) return;
             const char* kind = k.primaryKey ? "PRIMARY KEY" : "UNIQUE";
             const char* clustering = k.clustered ? "CLUSTERED" : "NONCLUSTERED";
             if (k.primaryKey ? sw_.primaryKeys : sw_.uniqueKeys) {
@@ -305,16 +274,30 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
         Entry e = partEntry(Group::CheckAndDefault, "constraints of " + tt);
         std::string s;
         std::vector<PropertyTarget> props;
+        auto named = [](const std::string& constraint) {
+            return constraint.empty() ? std::string() : ' ' + quote::commentText(quote::identifier(constraint));
+        };
         if (sw_.defaults)
             for (const auto& c : t.columns) {
-                if (c.defaultConstraintText.empty() || leftOut.has(c.name)) continue;
+                if (c.defaultConstraintText.empty() || leftOut.column(c.name)) continue;
+                if (leftOut.defaultOf(c)) {
+                    e.comment += "-- Left out for SQL Server 7.0, which has no user-defined functions: the default" +
+                                 named(c.defaultConstraintName) + " of column " + quote::commentText(quote::identifier(c.name)) +
+                                 ", which calls " + leftOut.functionCalledBy(c.defaultConstraintText) + "." + nl_;
+                    continue;
+                }
                 s += "ALTER TABLE " + tn + " ADD ";
                 if (!c.defaultConstraintName.empty()) s += "CONSTRAINT " + quote::identifier(c.defaultConstraintName) + ' ';
                 s += "DEFAULT " + quote::parenthesized(c.defaultConstraintText) + " FOR " + quote::identifier(c.name) + nl_;
             }
         if (sw_.checks)
             for (const auto& k : t.checks) {
-                if ((!k.column.empty() && leftOut.has(k.column)) || leftOut.mentionedIn(k.text)) continue;
+                if (leftOut.check(k)) {
+                    if (std::string f = leftOut.functionCalledBy(k.text); !f.empty())
+                        e.comment += "-- Left out for SQL Server 7.0, which has no user-defined functions: the check" +
+                                     named(k.name) + ", which calls " + f + "." + nl_;
+                    continue;
+                }
                 s += "ALTER TABLE " + tn + (sw_.withNoCheck ? " WITH NOCHECK ADD " : " ADD ");
                 if (!k.name.empty()) s += "CONSTRAINT " + quote::identifier(k.name) + ' ';
                 s += "CHECK ";
@@ -328,6 +311,8 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
             e.batches.push_back(std::move(s));
             EntryId id = addCreate(std::move(e));
             emitProperties(p, Group::CheckAndDefault, 1, id, true, "the constraints of " + tt, props);
+        } else if (!e.comment.empty()) {
+            addCreate(std::move(e));
         }
     }
 
@@ -341,7 +326,7 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
         for (int pass = 0; pass < 2; ++pass) {
             for (const auto& ix : t.indexes) {
                 if (ix.clustered != (pass == 0)) continue;
-                if (!(ix.clustered ? sw_.clusteredIndexes : sw_.nonClusteredIndexes) || leftOut.any(ix.columns)) continue;
+                if (!(ix.clustered ? sw_.clusteredIndexes : sw_.nonClusteredIndexes) || leftOut.anyColumn(ix.columns)) continue;
                 for (const auto& c : ix.columns)
                     if (const auto* col = t.findColumn(c.name); col && col->isComputed()) computed = true;
                 s += "CREATE ";
@@ -371,12 +356,8 @@ void ScriptBuilder::emitTable(const PlannedObject& p) {
         std::string s;
         std::vector<const model::Table*> targets;
         for (const auto& fk : t.foreignKeys) {
-            if (leftOut.any(fk.columns)) continue;
             const model::Table* target = foreignKeyTarget(fk);
-            if (target && sw_.only70) {
-                LeftOut theirs = leftOutFor70(*target, true);
-                if (theirs.any(fk.referencedColumns)) continue;
-            }
+            if (leftOut.foreignKey(fk, target ? leftOutFor70(*target) : LeftOutFor70())) continue;
             s += foreignKeyStatement(t, fk, sw_.withNoCheck, e.comment);
             props.push_back({"constraint", fk.name, &fk.properties});
             if (target) targets.push_back(target);

@@ -199,3 +199,76 @@ TEST_F(KorvaTableData, BuildQuerySQLLeavesOutOnlyWhatCannotBeInserted) {
 }
 
 }  // namespace
+
+namespace {
+
+// A schema scripted for SQL Server 7.0 has no bigint or sql_variant column, nor a computed
+// column calling a function; the data section neither loads them nor turns off what went with
+// them. Without an identity column left, there is no IDENTITY_INSERT either.
+TEST(KorvaTableData70, LeavesOutWhatTheSchemaLeftOut) {
+    using korvatest::column;
+    sqldmo::model::Column id = column("id", "bigint");
+    id.identity = true;
+    id.nullable = false;
+    korvatest::SnapshotFixture snapshot{
+        {{"T", {id, column("name", "varchar", 10), column("v", "sql_variant"), korvatest::computedColumn("c", "([dbo].[f]([name]))")}, {}}},
+        [](sqldmo::model::Database& db) {
+            sqldmo::model::UserDefinedFunction f;
+            f.id = 7;
+            f.owner = "dbo";
+            f.name = "f";
+            f.text = "CREATE FUNCTION dbo.f (@s varchar(10)) RETURNS int AS BEGIN RETURN 1 END";
+            db.functions.push_back(f);
+            auto& t = db.tables[0];
+            t.dependsOn = {7};
+            t.checks = {{"CK_T_v", "([v] is not null)", "v", false, true, {}},
+                        {"CK_T_c", "([c] > 0)", "", false, true, {}},
+                        {"CK_T_name", "([name] <> '')", "name", false, true, {}}};
+            sqldmo::model::Trigger instead;
+            instead.id = 8;
+            instead.name = "trInstead";
+            instead.insteadOf = true;
+            instead.disabled = true;
+            sqldmo::model::Trigger after;
+            after.id = 9;
+            after.name = "trAfter";
+            after.disabled = true;
+            t.triggers = {instead, after};
+        }};
+    sqldmo::Server server;
+    server.connect(snapshot.serverName(), "sa", "");
+    struct Case {
+        bool only70;
+        std::string query;
+    };
+    for (const Case& c : {Case{false, "SELECT [id], [name], [v] FROM [dbo].[T]"}, Case{true, "SELECT [name] FROM [dbo].[T]"}}) {
+        std::vector<std::string> queries;
+        TableDataContext context;
+        context.server = &server;
+        context.databaseName = "Shop";
+        context.only70 = c.only70;
+        context.openRowConnection = [&] {
+            return std::make_unique<FakeConnection>([&](const std::string& sql) {
+                queries.push_back(sql);
+                std::vector<sqldmo::ResultColumn> fields(1);
+                fields[0].name = "name";
+                fields[0].type = SqlType::VarChar;
+                std::vector<std::vector<Value>> rows;
+                if (c.only70) rows.push_back({Value::ofText(SqlType::VarChar, "a")});
+                return std::make_unique<FakeRows>(fields, rows, nullptr);
+            });
+        };
+        ScriptBuffer out;
+        korva::detail::scriptTableData(out, context, "[dbo].[T]");
+        EXPECT_EQ(queries, std::vector<std::string>{c.query}) << c.only70;
+        if (!c.only70) continue;
+        EXPECT_EQ(out.view(), "ALTER TABLE [dbo].[T] NOCHECK CONSTRAINT ALL\r\nALTER TABLE [dbo].[T] DISABLE TRIGGER ALL\r\n"
+                              "INSERT INTO [dbo].[T] VALUES ('a')\r\n"
+                              "ALTER TABLE [dbo].[T] ENABLE TRIGGER ALL\r\nALTER TABLE [dbo].[T] CHECK CONSTRAINT ALL\r\n"
+                              "ALTER TABLE [dbo].[T] NOCHECK CONSTRAINT [CK_T_name]\r\n"
+                              "ALTER TABLE [dbo].[T] DISABLE TRIGGER [trAfter]\r\n"
+                              "GO\r\n\r\n");
+    }
+}
+
+}  // namespace

@@ -350,6 +350,164 @@ TEST(ScriptText, Only70LeavesOutWhatSqlServer70LacksWithAComment) {
               "-- Left out for SQL Server 7.0, which has no INSTEAD OF triggers: Trigger [dbo].[trB].\n\n");
 }
 
+// SQL Server 7.0 has no user-defined functions, so the script leaves every one out; what calls
+// one (a computed column, a default, a check) goes with it, and so does what uses that column.
+// A name that only looks like a function (a column named as one) is no call.
+TEST(ScriptText, Only70LeavesOutWhatCallsAFunction) {
+    ScriptRun run;
+    auto t = table(1, "L", {column("id", "int", 0, false), column("q", "int"), column("total", "int"),
+                            column("stamp", "int"), column("fnTotal", "int")});
+    t.columns[2].computedText = "([dbo].[fnTotal]([q]))";
+    t.columns[3].defaultConstraintName = "DF_L_stamp";
+    t.columns[3].defaultConstraintText = "(dbo.fnNext ())";
+    t.columns[1].defaultConstraintName = "DF_L_q";
+    t.columns[1].defaultConstraintText = "(0)";
+    t.checks.push_back({"CK_L_q", "([dbo].[fnTotal]([q]) > 0)", "", false, false, {}});
+    t.checks.push_back({"CK_L_total", "([total] < 100)", "", false, false, {}});
+    t.checks.push_back({"CK_L_fnTotal", "([fnTotal] > 'fnNext(')", "fnTotal", false, false, {}});
+    model::Index ix;
+    ix.name = "IX_L_total";
+    ix.columns = {{"total", false}};
+    t.indexes.push_back(ix);
+    t.dependsOn = {4, 5};
+    run.db->tables.push_back(t);
+    run.db->functions.push_back(module<model::UserDefinedFunction>(4, "fnTotal", "CREATE FUNCTION dbo.fnTotal (@q int) RETURNS int AS BEGIN RETURN @q END\n"));
+    run.db->functions.push_back(module<model::UserDefinedFunction>(5, "fnNext", "CREATE FUNCTION dbo.fnNext () RETURNS int AS BEGIN RETURN 1 END\n"));
+    run.add("L", model::ObjectType::UserTable);
+    const std::int32_t type = kCreate | f::DRI_Checks | f::DRI_Defaults | f::NonClusteredIndexes;
+    EXPECT_EQ(run(type, f2::Only70),
+              "-- Left out for SQL Server 7.0, which has no user-defined functions: computed column [total], which calls "
+              "[dbo].[fnTotal], with the keys, indexes and constraints on it.\n"
+              "CREATE TABLE [dbo].[L] (\n\t[id] [int] NOT NULL,\n\t[q] [int] NULL,\n\t[stamp] [int] NULL,\n"
+              "\t[fnTotal] [int] NULL\n)\nGO\n\n"
+              "-- Left out for SQL Server 7.0, which has no user-defined functions: the default [DF_L_stamp] of column "
+              "[stamp], which calls [dbo].[fnNext].\n"
+              "-- Left out for SQL Server 7.0, which has no user-defined functions: the check [CK_L_q], which calls "
+              "[dbo].[fnTotal].\n"
+              "ALTER TABLE [dbo].[L] ADD CONSTRAINT [DF_L_q] DEFAULT (0) FOR [q]\n"
+              "ALTER TABLE [dbo].[L] ADD CONSTRAINT [CK_L_fnTotal] CHECK ([fnTotal] > 'fnNext(')\nGO\n\n");
+    // Without the 7.0 switch all of it is scripted.
+    const std::string full = run(type);
+    for (const char* part : {"[total] AS ([dbo].[fnTotal]([q]))", "[DF_L_stamp]", "[CK_L_q]", "[CK_L_total]", "[IX_L_total]"})
+        EXPECT_NE(full.find(part), std::string::npos) << part;
+}
+
+// A module whose text would not compile on SQL Server 7.0 is left out with a comment, and not
+// dropped either: it calls a function, names a column left out, or (a view) uses a view left
+// out. Procedures may name a missing view, which they resolve when they run.
+TEST(ScriptText, Only70LeavesOutModulesOverWhatItLeftOut) {
+    ScriptRun run;
+    auto t = table(1, "T", {column("id", "int", 0, false), column("big", "bigint")});
+    t.triggers.push_back(trigger(9, "trT", "CREATE TRIGGER trT ON T FOR INSERT AS SELECT big FROM inserted\n", {1}));
+    run.db->tables.push_back(t);
+    run.db->functions.push_back(module<model::UserDefinedFunction>(2, "F", "CREATE FUNCTION F() RETURNS int AS BEGIN RETURN 1 END\n"));
+    run.db->views.push_back(module<model::View>(3, "Kept", "CREATE VIEW Kept AS SELECT id, 'big' AS x FROM T\n", {1}));
+    run.db->views.push_back(module<model::View>(4, "Big", "CREATE VIEW Big AS SELECT t.[Big] FROM T AS t\n", {1}));
+    run.db->views.push_back(module<model::View>(5, "OverBig", "CREATE VIEW OverBig AS SELECT * FROM Big\n", {4}));
+    run.db->procedures.push_back(module<model::StoredProcedure>(6, "Calls", "CREATE PROCEDURE Calls AS SELECT dbo.F()\n", {2}));
+    run.db->procedures.push_back(module<model::StoredProcedure>(7, "ReadsBig", "CREATE PROCEDURE ReadsBig AS SELECT * FROM Big\n", {4}));
+    for (const auto& v : run.db->views) run.add(v.name, model::ObjectType::View);
+    for (const auto& p : run.db->procedures) run.add(p.name, model::ObjectType::StoredProcedure);
+    run.add("T", model::ObjectType::UserTable);
+    const std::string script = run(kCreate | f::Drops | f::Triggers, f2::Only70);
+    for (const char* s : {"-- Left out for SQL Server 7.0: View [dbo].[Big], which names column [big] of Table [dbo].[T], left out.\n",
+                          "-- Left out for SQL Server 7.0: View [dbo].[OverBig], which uses View [dbo].[Big], left out.\n",
+                          "-- Left out for SQL Server 7.0: Stored Procedure [dbo].[Calls], which calls User Defined Function [dbo].[F].\n",
+                          "-- Left out for SQL Server 7.0: Trigger [dbo].[trT], which names column [big] of Table [dbo].[T], left out.\n",
+                          "CREATE VIEW Kept", "drop view [dbo].[Kept]", "CREATE PROCEDURE ReadsBig", "drop procedure [dbo].[ReadsBig]"})
+        EXPECT_NE(script.find(s), std::string::npos) << s << "\n" << script;
+    for (const char* s : {"CREATE VIEW Big", "CREATE VIEW OverBig", "CREATE PROCEDURE Calls", "CREATE TRIGGER", "drop view [dbo].[Big]",
+                          "drop view [dbo].[OverBig]", "drop procedure [dbo].[Calls]"})
+        EXPECT_EQ(script.find(s), std::string::npos) << s << "\n" << script;
+    // Other scripts keep them all.
+    const std::string full = run(kCreate | f::Triggers);
+    for (const char* s : {"CREATE VIEW Big", "CREATE VIEW OverBig", "CREATE PROCEDURE Calls", "CREATE TRIGGER trT"})
+        EXPECT_NE(full.find(s), std::string::npos) << s;
+}
+
+// An encrypted view is not dropped and not created: where it exists it keeps its indexes and
+// triggers, and where it is missing they cannot be made.
+TEST(ScriptText, IndexesAndTriggersOfAViewNotCreatedAreLeftOut) {
+    const std::int32_t type = kCreate | f::Drops | f::ClusteredIndexes | f::Triggers;
+    struct Case {
+        const char* what;
+        bool encrypted;
+        std::int32_t type;
+        std::vector<std::string> present, absent;
+    };
+    const std::vector<Case> cases = {
+        {"encrypted", true, type,
+         {"-- Not scripted: the indexes and triggers of View [dbo].[V], which the script does not create; where it exists, "
+          "it keeps them.\n"},
+         {"CREATE UNIQUE CLUSTERED INDEX", "CREATE TRIGGER", "drop view"}},
+        {"encrypted, no triggers switch", true, type & ~f::Triggers,
+         {"-- Not scripted: the indexes of View [dbo].[V]"}, {"CREATE UNIQUE CLUSTERED INDEX"}},
+        {"created", false, type, {"drop view", "CREATE UNIQUE CLUSTERED INDEX [IX_V] ON [dbo].[V] ([a])", "CREATE TRIGGER trV"},
+         {"Not scripted"}},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        auto v = module<model::View>(2, "V", c.encrypted ? "" : "CREATE VIEW V WITH SCHEMABINDING AS SELECT a FROM dbo.T\n");
+        v.encrypted = c.encrypted;
+        model::Index ix;
+        ix.name = "IX_V";
+        ix.clustered = true;
+        ix.unique = true;
+        ix.columns = {{"a", false}};
+        v.indexes.push_back(ix);
+        auto tr = trigger(3, "trV", "CREATE TRIGGER trV ON V INSTEAD OF INSERT AS SELECT 1\n");
+        tr.insteadOf = true;
+        v.triggers.push_back(tr);
+        run.db->views.push_back(v);
+        run.add("V", model::ObjectType::View);
+        const std::string script = run(c.type);
+        for (const auto& s : c.present) EXPECT_NE(script.find(s), std::string::npos) << c.what << ": " << s << "\n" << script;
+        for (const auto& s : c.absent) EXPECT_EQ(script.find(s), std::string::npos) << c.what << ": " << s << "\n" << script;
+    }
+}
+
+// The database's own properties come once, before any object, without levels, with the
+// objects' CREATE statements. A script that drops its objects can run again, so it replaces
+// them; 7.0 has none.
+TEST(ScriptText, DatabasePropertiesComeFirst) {
+    const std::string table = "CREATE TABLE [dbo].[T] (\n\t[a] [int] NULL\n)\nGO\n\n";
+    const std::string adds = "DECLARE @value sql_variant\n"
+                             "exec sp_addextendedproperty N'MS_Description', N'Bob''s shop'\n"
+                             "SET @value = CAST(3 AS smallint)\n"
+                             "exec sp_addextendedproperty N'Version', @value\nGO\n\n";
+    struct Case {
+        const char* what;
+        std::int32_t type, type2;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"added", kCreate, f2::ExtendedProperty, adds + table},
+        {"switch off", kCreate, 0, table},
+        {"no objects created", f::ObjectPermissions | f::OwnerQualify, f2::ExtendedProperty, ""},
+        {"replaced where the objects are dropped", kCreate | f::Drops, f2::ExtendedProperty,
+         "if exists (select * from dbo.sysobjects where id = object_id(N'[dbo].[T]') and OBJECTPROPERTY(id, N'IsUserTable') = 1)\n"
+         "drop table [dbo].[T]\nGO\n\n"
+         "DECLARE @value sql_variant\n"
+         "if exists (select * from ::fn_listextendedproperty(N'MS_Description', NULL, NULL, NULL, NULL, NULL, NULL))\n"
+         "\texec sp_dropextendedproperty N'MS_Description'\n"
+         "exec sp_addextendedproperty N'MS_Description', N'Bob''s shop'\n"
+         "if exists (select * from ::fn_listextendedproperty(N'Version', NULL, NULL, NULL, NULL, NULL, NULL))\n"
+         "\texec sp_dropextendedproperty N'Version'\n"
+         "SET @value = CAST(3 AS smallint)\n"
+         "exec sp_addextendedproperty N'Version', @value\nGO\n\n" + table},
+        {"SQL Server 7.0", kCreate, f2::ExtendedProperty | f2::Only70,
+         "-- Left out for SQL Server 7.0, which has no extended properties: those of the database.\n\n" + table},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        run.db->properties = {{"MS_Description", Value::ofText(SqlType::NVarChar, "Bob's shop")},
+                              {"Version", Value::ofInteger(SqlType::SmallInt, 3)}};
+        run.db->tables.push_back(fixtures::table(1, "T", {column("a", "int")}));
+        run.add("T", model::ObjectType::UserTable);
+        EXPECT_EQ(run(c.type, c.type2), c.expected) << c.what;
+    }
+}
+
 TEST(ScriptText, FullTextIndex) {
     ScriptRun run;
     auto t = table(1, "Docs", {column("id", "int", 0, false), column("body", "ntext")});

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <string_view>
 
 #include "Fixtures.h"
 #include "sqldmo/Backend.h"
@@ -164,7 +165,7 @@ TEST(Sample, RowsCoverEveryTypeWithNullsAndGaps) {
 }
 
 TEST(Sample, CommandFilesUseTheCommandFileFormat) {
-    for (const char* name : {"bookshop-all.qvx", "bookshop-schema.qvx", "bookshop-data.qvx"}) {
+    for (const char* name : {"bookshop-all.qvx", "bookshop-schema.qvx", "bookshop-data.qvx", "bookshop-sql70.qvx"}) {
         SCOPED_TRACE(name);
         const auto text = fixtures::readFile(kSamples + "/" + name);
         ASSERT_FALSE(text.empty());
@@ -177,5 +178,7 @@ TEST(Sample, CommandFilesUseTheCommandFileFormat) {
                 ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
             }
         EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
+        if (std::string_view(name) == "bookshop-sql70.qvx")
+            EXPECT_NE(text.find("\r\nScriptOnly70Compatible=1\r\n"), std::string::npos);
     }
 }
