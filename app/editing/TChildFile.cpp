@@ -7,6 +7,7 @@
 #include "app/editing/TEditingCatalogue.h"
 #include "app/editing/TEditingImages.h"
 #include "app/editing/TObjectList.h"
+#include "app/editing/TStarStyle.h"
 #include "app/shell/core/TVELKOptions.h"
 #include "app/shell/iface/TShellHooks.h"
 #include "app/shell/messages/QMErrorHandler.h"
@@ -34,7 +35,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
-#include <QProxyStyle>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -128,18 +128,6 @@ public:
 private:
     bool& flag_;
     bool was_;
-};
-
-// Password characters shown as "*".
-class TStarStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == QStyle::SH_LineEdit_PasswordCharacter) return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
 };
 
 // A caption that takes one line when there is room and wraps in a narrow window, so that long
@@ -338,10 +326,7 @@ QWidget* TChildFile::buildConnectionPage()
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
     txtPassword_->setMinimumWidth(150);
     txtPassword_->setMaximumWidth(300);
-    txtPassword_->setEchoMode(QLineEdit::Password);
-    auto* star = new TStarStyle(QApplication::style()->name());
-    star->setParent(txtPassword_);
-    txtPassword_->setStyle(star);
+    MakeStarPasswordEdit(txtPassword_);
     cbDatabaseName_ = new QComboBox(page);
     cbDatabaseName_->setObjectName(QStringLiteral("cbDatabaseName"));
     cbDatabaseName_->setEditable(false);

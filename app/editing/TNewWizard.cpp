@@ -6,6 +6,7 @@
 #include "app/editing/TEditingCatalogue.h"
 #include "app/editing/TEditingImages.h"
 #include "app/editing/TObjectList.h"
+#include "app/editing/TStarStyle.h"
 #include "app/shell/core/TVELKOptions.h"
 #include "app/shell/iface/TShellHooks.h"
 #include "app/shell/messages/QMErrorHandler.h"
@@ -292,7 +293,7 @@ QWidget* TNewWizard::buildSource()
     txtUsername_->setObjectName(QStringLiteral("txtUsername"));
     txtPassword_ = new QLineEdit(group);
     txtPassword_->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword_->setEchoMode(QLineEdit::Password);
+    MakeStarPasswordEdit(txtPassword_);
     cbDatabase_ = new QComboBox(group);
     cbDatabase_->setObjectName(QStringLiteral("cbDatabase"));
     cbDatabase_->setEditable(false);

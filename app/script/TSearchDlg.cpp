@@ -120,7 +120,7 @@ void TSearchDlg::loadStorage()
         // Only a place on one of the screens; otherwise the dialog is centred on its parent.
         if (QGuiApplication::screenAt(at + QPoint(20, 20))) {
             move(at);
-            positioned_ = true;
+            place_ = at;
         }
     }
 }
@@ -133,9 +133,9 @@ void TSearchDlg::saveStorage() const
     RegWriteBool(root, key_, QStringLiteral("chkWholeWord"), chkWholeWord->isChecked());
     RegWriteBool(root, key_, QStringLiteral("radFromCursor"), radFromCursor->isChecked());
     RegWriteBool(root, key_, QStringLiteral("radEntireScope"), radEntireScope->isChecked());
-    if (positioned_ || isVisible() || testAttribute(Qt::WA_Moved)) {
-        RegWriteInteger(root, key_, QStringLiteral("Left"), pos().x());
-        RegWriteInteger(root, key_, QStringLiteral("Top"), pos().y());
+    if (const std::optional<QPoint> at = isVisible() ? pos() : place_) {
+        RegWriteInteger(root, key_, QStringLiteral("Left"), at->x());
+        RegWriteInteger(root, key_, QStringLiteral("Top"), at->y());
     }
     for (const QComboBox* box : histories_) {
         const QString key = key_ + QLatin1Char('\\') + box->objectName();
@@ -151,6 +151,14 @@ bool TSearchDlg::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->text() == QLatin1String("'"))
         return true;
     return QDialog::eventFilter(watched, event);
+}
+
+void TSearchDlg::hideEvent(QHideEvent* event)
+{
+    // By the time the dialog is destroyed it is hidden, and a drag by the window system leaves no
+    // mark on the widget (no WA_Moved): the position is taken here, where it is still the user's.
+    place_ = pos();
+    QDialog::hideEvent(event);
 }
 
 }  // namespace tavil

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <QStringList>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -45,11 +47,13 @@ protected:
     void loadStorage();
     void saveStorage() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString key_;
     QList<QComboBox*> histories_;
-    bool positioned_ = false;
+    // The position to keep: the stored one, then wherever the dialog was when it last hid.
+    std::optional<QPoint> place_;
 };
 
 }  // namespace tavil

@@ -42,6 +42,23 @@ bool AnotherInstanceBlocks(const QStringList& commandLineFiles, const TVELKOptio
     return platform::holdInstanceLock("VELK") == platform::InstanceLock::Result::HeldElsewhere;
 }
 
+void ApplyApplicationRecord()
+{
+    const TQMApplication& record = QMApp();
+    // No application display name: on X11 and Wayland Qt would append it to the title of every
+    // window, and each window's caption is already complete. Captions that stand for the
+    // application use record.FullName themselves.
+    QApplication::setApplicationName(QStringLiteral("tavil"));
+    QApplication::setApplicationVersion(record.Version);
+    QIcon icon(record.Icon);
+    QApplication::setWindowIcon(icon.isNull() || icon.availableSizes().isEmpty() ? ProgramIcon() : icon);
+    // Dialogs are laid out for an 8-point font.
+    QFont font = QApplication::font();
+    if (QFontDatabase::families().contains(record.DialogFont, Qt::CaseInsensitive)) font.setFamily(record.DialogFont);
+    font.setPointSize(8);
+    QApplication::setFont(font);
+}
+
 int RunProgram(int& argc, char** argv, const TStartupChecks& checks)
 {
     // 1. The windowing framework.
@@ -53,18 +70,7 @@ int RunProgram(int& argc, char** argv, const TStartupChecks& checks)
 
     // 3. The application record; the application title.
     const TQMApplication& record = QMApp();
-    QApplication::setApplicationDisplayName(record.FullName);
-    QApplication::setApplicationName(QStringLiteral("tavil"));
-    QApplication::setApplicationVersion(record.Version);
-    QIcon icon(record.Icon);
-    QApplication::setWindowIcon(icon.isNull() || icon.availableSizes().isEmpty() ? ProgramIcon() : icon);
-    {
-        // Dialogs are laid out for an 8-point font.
-        QFont font = QApplication::font();
-        if (QFontDatabase::families().contains(record.DialogFont, Qt::CaseInsensitive)) font.setFamily(record.DialogFont);
-        font.setPointSize(8);
-        QApplication::setFont(font);
-    }
+    ApplyApplicationRecord();
 
     // 4. Where the program is and which version it is; failures are ignored.
     RegWriteString(record.RegistryRoot, record.AppKey, QStringLiteral("Location"), record.ExePath);

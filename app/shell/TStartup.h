@@ -34,6 +34,10 @@ class TVELKOptions;
 bool AnotherInstanceBlocks(const QStringList& commandLineFiles, const TVELKOptions& options);
 extern const char* const kMultipleInstancesMessage;
 
+// Step 3 of the start-up: the application's name, version and icon and the dialog font, from the
+// application record. Leaves the application display name unset.
+void ApplyApplicationRecord();
+
 // The whole life of the program, from the windowing framework to the end of the event loop.
 // Returns the process's exit status.
 int RunProgram(int& argc, char** argv, const TStartupChecks& checks);

@@ -952,7 +952,8 @@ void TVELKMain::fillWindowsMenu()
     mnuWindows_->clear();
     QMdiSubWindow* current = mdi_->currentSubWindow();
     for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::CreationOrder)) {
-        QAction* a = mnuWindows_->addAction(sub->windowTitle());
+        // "&" in a file name is shown, not taken as a mnemonic marker.
+        QAction* a = mnuWindows_->addAction(sub->windowTitle().replace(u'&', QStringLiteral("&&")));
         a->setCheckable(true);
         a->setChecked(sub == current);
         connect(a, &QAction::triggered, this, [this, sub] { bringToFront(sub); });
@@ -1085,7 +1086,11 @@ bool TVELKMain::RestorePlacement()
     if (!ReadPlacement(root, key, p)) return false;
     if (p.Width > 0 && p.Height > 0) resize(p.Width, p.Height);
     move(p.Left, p.Top);
-    if (RegReadInteger(root, key, QStringLiteral("WindowState"), 0) == 2) setWindowState(Qt::WindowMaximized);
+    switch (RegReadInteger(root, key, QStringLiteral("WindowState"), 0)) {
+    case 1: setWindowState(Qt::WindowMinimized); break;
+    case 2: setWindowState(Qt::WindowMaximized); break;
+    default: break;
+    }
 
     struct Placed {
         QToolBar* bar;

@@ -200,6 +200,7 @@ private slots:
         QCOMPARE(w->AuthenticationBox()->currentText(), QStringLiteral("False"));
         QCOMPARE(w->UsernameEdit()->text(), QStringLiteral("joe"));
         QVERIFY(w->UsernameEdit()->isEnabled());
+        QCOMPARE(w->PasswordEdit()->displayText(), QStringLiteral("**"));
         QCOMPARE(rows(w->ObjectList(TCmdFile::KindTables)),
                  (QStringList{QStringLiteral("dbo.apple"), QStringLiteral("sales.Mango"), QStringLiteral("dbo.Zebra")}));
         QVERIFY(w->SchemaCheck()->isChecked());

@@ -78,6 +78,8 @@ private slots:
 
         fillSource(w, edtest::unreachableServer());
         QVERIFY(w.UsernameEdit()->isEnabled());
+        // The same mask as the command-file window's, whatever the style's own would be.
+        QCOMPARE(w.PasswordEdit()->displayText(), QStringLiteral("******"));
         edtest::ModalDriver driver;
         driver.Acknowledge();
         w.Next();

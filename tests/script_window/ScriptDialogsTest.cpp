@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 using namespace tavil;
 using namespace tavil::test;
@@ -39,6 +40,16 @@ void typeInto(QComboBox* box, const QString& text)
 {
     box->lineEdit()->clear();
     QTest::keyClicks(box->lineEdit(), text);
+}
+
+// Moves a shown dialog as a drag by the user does: through its window, not QWidget::move.
+// Returns where it went, or nothing if the move did not arrive the way a drag does.
+std::optional<QPoint> dragBy(QWidget* dialog, QPoint offset)
+{
+    const QPoint to = dialog->pos() + offset;
+    dialog->windowHandle()->setFramePosition(to);
+    if (!QTest::qWaitFor([&] { return dialog->pos() == to; }) || dialog->testAttribute(Qt::WA_Moved)) return {};
+    return to;
 }
 
 }  // namespace
@@ -155,7 +166,7 @@ void ScriptDialogsTest::findButtonFollowsFindCommand()
 void ScriptDialogsTest::findHistoryAndOptionsAreKept()
 {
     ModalAnswerer answers;
-    QPoint moved;
+    std::optional<QPoint> moved;
     {
         TFindDlg* dlg = TFindDlg::ShowInstance();
         for (const char* text : {"orders", "select", "ORDERS"}) {
@@ -165,8 +176,8 @@ void ScriptDialogsTest::findHistoryAndOptionsAreKept()
         QCOMPARE(historyOf(dlg->cbFind), (QStringList{QStringLiteral("ORDERS"), QStringLiteral("select")}));
         dlg->chkCase->setChecked(true);
         dlg->radEntireScope->setChecked(true);
-        dlg->move(dlg->pos() + QPoint(7, 5));
-        moved = dlg->pos();
+        moved = dragBy(dlg, QPoint(7, 5));
+        QVERIFY(moved);
         dlg->close();
     }
     QTRY_VERIFY(!TFindDlg::Instance());
@@ -176,16 +187,19 @@ void ScriptDialogsTest::findHistoryAndOptionsAreKept()
     QVERIFY(again->chkCase->isChecked());
     QVERIFY(!again->chkWholeWord->isChecked());
     QVERIFY(again->radEntireScope->isChecked());
-    QCOMPARE(again->pos(), moved);
+    QCOMPARE(again->pos(), *moved);
 
-    // The Replace dialog keeps a history of its own and leaves the search state alone.
-    answers.handlers.push_back([](QDialog* d) {
+    // The Replace dialog keeps a history and a position of its own and leaves the search state
+    // alone.
+    std::optional<QPoint> replaceMoved;
+    answers.handlers.push_back([&replaceMoved](QDialog* d) {
         auto* r = qobject_cast<TReplaceDlg*>(d);
         QVERIFY(r);
         QVERIFY(!r->chkCase->isChecked());
         QCOMPARE(historyOf(r->cbFind), QStringList());
         typeInto(r->cbFind, QStringLiteral("select"));
         typeInto(r->cbReplace, QStringLiteral("SELECT"));
+        replaceMoved = dragBy(r, QPoint(-9, 13));
         r->cmdReplace->click();
     });
     answers.buttons.push_back(1);
@@ -193,10 +207,12 @@ void ScriptDialogsTest::findHistoryAndOptionsAreKept()
     RunReplaceDialog();
     QCOMPARE(SearchState().SearchText, before.SearchText);
     QCOMPARE(SearchState().SearchMatchCase, before.SearchMatchCase);
-    answers.handlers.push_back([](QDialog* d) {
+    QVERIFY(replaceMoved);
+    answers.handlers.push_back([&replaceMoved](QDialog* d) {
         auto* r = qobject_cast<TReplaceDlg*>(d);
         QCOMPARE(historyOf(r->cbFind), QStringList{QStringLiteral("select")});
         QCOMPARE(historyOf(r->cbReplace), QStringList{QStringLiteral("SELECT")});
+        QCOMPARE(r->pos(), *replaceMoved);
         r->cmdCancel->click();
     });
     RunReplaceDialog();

@@ -179,12 +179,22 @@ TEST(RecentList, LoadKeepsStoredOrderUpToTheMaximumAndLeavesTheOtherListAlone)
 
 TEST(RecentList, MenuCaptionsUseDigitsThenLettersThenNothing)
 {
+    // An "&" of the name is doubled so that the menu shows it instead of underlining a letter.
     const struct {
         int index;
+        const char* path;
         const char* caption;
-    } cases[] = {{0, "&1 /p"}, {8, "&9 /p"}, {9, "&A /p"}, {34, "&Z /p"}, {35, "/p"}};
+    } cases[] = {{0, "/p", "&1 /p"},
+                 {8, "/p", "&9 /p"},
+                 {9, "/p", "&A /p"},
+                 {34, "/p", "&Z /p"},
+                 {35, "/p", "/p"},
+                 {0, "/home/ana/R&D/x.qvx", "&1 /home/ana/R&&D/x.qvx"},
+                 {9, "/a&&b&", "&A /a&&&&b&&"},
+                 {35, "&x", "&&x"}};
     for (const auto& c : cases)
-        EXPECT_EQ(TRecentList::MenuCaption(c.index, QStringLiteral("/p")), QString::fromLatin1(c.caption)) << c.index;
+        EXPECT_EQ(TRecentList::MenuCaption(c.index, QString::fromLatin1(c.path)), QString::fromLatin1(c.caption))
+            << c.index << ' ' << c.path;
 }
 
 TEST(CommandLine, FirstFiveArgumentsDistinctAfterAsciiUpperCasing)

@@ -396,6 +396,24 @@ private slots:
         QCOMPARE(m.RecentFiles().Items(), QStringList{paths[3]});
     }
 
+    void ampersandsOfFileNamesAreShownInTheMenus()
+    {
+        TVELKMain& m = makeMain();
+        QVERIFY(QDir(store_->path()).mkdir(QStringLiteral("R&D")));
+        const QString path = writeFile(store_->path() + QStringLiteral("/R&D"), QStringLiteral("A&&B.qvx"));
+        m.OpenCommandFile(path);
+        // The stored name stays as it is; only the menu texts double the "&".
+        QCOMPARE(m.RecentFiles().Items(), QStringList{path});
+        auto* recent = act("actFileRecentFiles")->menu();
+        emit recent->aboutToShow();
+        QCOMPARE(recent->actions().size(), 1);
+        QCOMPARE(recent->actions()[0]->text(), "&1 " + store_->path() + QStringLiteral("/R&&D/A&&&&B.qvx"));
+        auto* windows = act("actWindowWindows")->menu();
+        emit windows->aboutToShow();
+        QCOMPARE(windows->actions().size(), 1);
+        QCOMPARE(windows->actions()[0]->text(), QStringLiteral("A&&&&B.qvx"));
+    }
+
     void savingAddsToTheRecentListOnlyOnSuccess()
     {
         TVELKMain& m = makeMain();
@@ -619,6 +637,31 @@ private slots:
         TVELKMain& m = makeMain();
         QCOMPARE(m.toolBarArea(m.ScriptToolbar()), Qt::TopToolBarArea);
         QCOMPARE(m.size(), QSize(TVELKMain::kInitialWidth, TVELKMain::kInitialHeight));
+    }
+
+    void windowStateIsKept_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("normal") << int(Qt::WindowNoState) << 0;
+        QTest::newRow("minimised") << int(Qt::WindowMinimized) << 1;
+        QTest::newRow("maximised") << int(Qt::WindowMaximized) << 2;
+    }
+
+    void windowStateIsKept()
+    {
+        QFETCH(int, state);
+        QFETCH(int, stored);
+        {
+            TVELKMain& m = makeMain();
+            m.show();
+            m.setWindowState(Qt::WindowStates(state));
+            main_.reset();
+        }
+        QCOMPARE(RegReadInteger(QMApp().RegistryRoot, TRecentList::StorageKey(), QStringLiteral("WindowState"), -1), stored);
+        TVELKMain& m = makeMain();
+        QCOMPARE(m.windowState(), Qt::WindowStates(state));
+        QCOMPARE(m.normalGeometry().size(), QSize(TVELKMain::kInitialWidth, TVELKMain::kInitialHeight));
     }
 
     void initialBoundsWithoutStoredPlacement()

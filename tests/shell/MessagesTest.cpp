@@ -157,7 +157,8 @@ private slots:
 
     void emptyCaptionMeansTheApplicationTitle()
     {
-        QApplication::setApplicationDisplayName(QStringLiteral("Quillomere Tavilor"));
+        // The application title, not the process's display name (here the test's own).
+        QVERIFY(QGuiApplication::applicationDisplayName() != QMApp().FullName);
         TQMMessage dlg(QStringLiteral("x"), QString(), qmtInformation, QStringLiteral("No Such Font"), 1, 1, 0);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillomere Tavilor"));
         TQMMessageDetails details(QStringLiteral("x"), QString(), QString(), false, QString(), 1, 2);

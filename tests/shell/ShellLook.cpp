@@ -55,7 +55,6 @@ int main(int argc, char** argv)
     out = app.arguments().value(1, QStringLiteral("."));
     QDir().mkpath(out);
     test::TempStore store;
-    QApplication::setApplicationDisplayName(QMApp().FullName);
     QFont font = QApplication::font();
     font.setPointSize(8);
     QApplication::setFont(font);

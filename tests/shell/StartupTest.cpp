@@ -58,6 +58,17 @@ private slots:
                  QStringLiteral("You cannot create multiple instances of Quillomere Tavilor."));
     }
 
+    void applicationRecordLeavesTheDisplayNameUnset()
+    {
+        // A display name that is set is appended by Qt to every window-system title on X11 and
+        // Wayland; unset, it reads back as the application name.
+        tavil::ApplyApplicationRecord();
+        QCOMPARE(QGuiApplication::applicationName(), QStringLiteral("tavil"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("tavil"));
+        QCOMPARE(QApplication::font().pointSize(), 8);
+        QVERIFY(!QApplication::windowIcon().isNull());
+    }
+
     void splashWindow()
     {
         const QPixmap picture = tavil::SplashPicture();

@@ -73,9 +73,11 @@ void TRecentList::Save() const
 
 QString TRecentList::MenuCaption(int index, const QString& path)
 {
-    if (index >= 0 && index < 9) return QStringLiteral("&%1 %2").arg(index + 1).arg(path);
-    if (index >= 9 && index < 35) return QStringLiteral("&%1 %2").arg(QChar(u'A' + (index - 9))).arg(path);
-    return path;
+    // A menu reads "&" as a mnemonic marker; doubled, the name shows as it is.
+    const QString shown = QString(path).replace(u'&', QStringLiteral("&&"));
+    if (index >= 0 && index < 9) return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
+    if (index >= 9 && index < 35) return QStringLiteral("&%1 %2").arg(QChar(u'A' + (index - 9))).arg(shown);
+    return shown;
 }
 
 }  // namespace tavil

@@ -61,7 +61,7 @@ TQMMessage::TQMMessage(const QString& text, const QString& caption, std::uint8_t
     else
         throw std::invalid_argument("Invalid language id. in call to QMMessage.");
 
-    setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+    setWindowTitle(caption.isEmpty() ? QMApp().FullName : caption);
 
     icon_ = new QLabel(this);
     icon_->setGeometry(8, 8, 32, 32);

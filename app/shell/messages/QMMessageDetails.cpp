@@ -1,6 +1,8 @@
 // The error box with its expandable details.
 #include "app/shell/messages/QMMessageDetails.h"
 
+#include "app/support/QMApplication.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -63,7 +65,7 @@ TQMMessageDetails::TQMMessageDetails(const QString& message, const QString& deta
         throw std::invalid_argument("Invalid language id. in call to QMMessageDetails.");
     }
 
-    setWindowTitle(caption.isEmpty() ? QApplication::applicationDisplayName() : caption);
+    setWindowTitle(caption.isEmpty() ? QMApp().FullName : caption);
 
     icon_ = new QLabel(this);
     icon_->setGeometry(8, 8, 32, 32);
