@@ -18,15 +18,20 @@ bool identifierPart(char c) { return identifierStart(c) || (c >= '0' && c <= '9'
 struct Name {
     std::string folded;
     bool called = false;  // followed by "(": a function call
+    bool plain = false;   // a word, neither [bracketed] nor "quoted"
+    std::size_t start = 0, end = 0;  // where it stands in the text, delimiters included
 };
 
 // The names an expression holds: plain words and [bracketed] or "quoted" names, each part of a
 // dotted name on its own. String literals and comments hold none.
 std::vector<Name> namesIn(std::string_view text) {
     std::vector<Name> out;
+    std::size_t from = 0;
     auto add = [&](std::string name, std::size_t end) {
+        const std::size_t last = end;
         while (end < text.size() && (text[end] == ' ' || text[end] == '\t' || text[end] == '\r' || text[end] == '\n')) ++end;
-        out.push_back({foldName(name), end < text.size() && text[end] == '('});
+        const bool plain = from < text.size() && text[from] != '[' && text[from] != '"';
+        out.push_back({foldName(name), end < text.size() && text[end] == '(', plain, from, last});
     };
     std::size_t i = 0;
     auto delimited = [&](char close) {
@@ -47,6 +52,7 @@ std::vector<Name> namesIn(std::string_view text) {
     };
     while (i < text.size()) {
         const char c = text[i];
+        from = i;
         if (c == '\'') {
             delimited('\'');
         } else if (c == '[') {
@@ -85,7 +91,36 @@ bool namesAny(const std::vector<Name>& names, const std::vector<std::string>& co
     });
 }
 
+bool onlyBlanksAndDot(std::string_view gap) {
+    bool dot = false;
+    for (char c : gap) {
+        if (c == '.') {
+            if (dot) return false;
+            dot = true;
+        } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            return false;
+        }
+    }
+    return dot;
+}
+
 }  // namespace
+
+std::string triggerTextFor70(std::string_view text) {
+    const std::vector<Name> names = namesIn(text);
+    std::size_t k = 0;
+    while (k < names.size() && !(names[k].plain && names[k].folded == "on")) ++k;
+    // The table's name after ON, its dotted parts included.
+    std::size_t j = k + 1;
+    while (j + 1 < names.size() && onlyBlanksAndDot(text.substr(names[j].end, names[j + 1].start - names[j].end))) ++j;
+    ++j;
+    if (j + 1 < names.size() && names[j].plain && names[j].folded == "with") j += 2;  // WITH ENCRYPTION
+    if (j >= names.size() || !names[j].plain || names[j].folded != "after") return std::string(text);
+    std::string out(text.substr(0, names[j].start));
+    out += "FOR";
+    out += text.substr(names[j].end);
+    return out;
+}
 
 std::string_view typeMissingIn70(const model::Column& c) {
     std::string base = foldName(c.baseType.empty() ? c.dataType : c.baseType);

@@ -14,6 +14,10 @@ namespace sqldmo::script {
 // type), which SQL Server 7.0 lacks; empty otherwise.
 std::string_view typeMissingIn70(const model::Column& column);
 
+// A trigger's text with the AFTER of its header written FOR, which SQL Server 7.0 reads (AFTER
+// came with 2000, where both mean the same). Any other text is returned as it is.
+std::string triggerTextFor70(std::string_view text);
+
 // The left-out parts of one table: columns of a type 7.0 lacks, computed columns over them or
 // calling a user-defined function (7.0 has none, so the script leaves every function out), and
 // the defaults, checks, keys, indexes, foreign keys and triggers that need any of these.

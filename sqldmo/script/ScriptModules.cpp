@@ -219,7 +219,7 @@ void ScriptBuilder::emitTrigger(const PlannedObject& p, const model::Trigger& tr
     } else {
         e.header = tt;
         e.batches.push_back(settingsBatch(tr.settings));
-        e.batches.push_back(tr.text);
+        e.batches.push_back(sw_.only70 ? triggerTextFor70(tr.text) : tr.text);
         if (restoresSettings(tr.settings)) e.batches.push_back(settingsBatch({}));
         if (tr.disabled && !parentIsView)
             e.batches.push_back("ALTER TABLE " + std::string(parentName) + " DISABLE TRIGGER " + quote::identifier(tr.name) + nl_);

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "sqldmo/Error.h"
+#include "sqldmo/script/LeftOut70.h"
 #include "tests/script/Fixtures.h"
 
 using namespace sqldmo;
@@ -353,6 +354,30 @@ TEST(ScriptText, Only70LeavesOutWhatSqlServer70LacksWithAComment) {
 // SQL Server 7.0 has no user-defined functions, so the script leaves every one out; what calls
 // one (a computed column, a default, a check) goes with it, and so does what uses that column.
 // A name that only looks like a function (a column named as one) is no call.
+TEST(ScriptText, Only70WritesTheAfterOfATriggerHeaderAsFor) {
+    const struct {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"CREATE TRIGGER trA ON dbo.T AFTER INSERT AS select 1", "CREATE TRIGGER trA ON dbo.T FOR INSERT AS select 1"},
+        {"create trigger [x] on [dbo] . [After] with encryption after update, delete as return",
+         "create trigger [x] on [dbo] . [After] with encryption FOR update, delete as return"},
+        // A table named After, comments and a FOR trigger keep their text.
+        {"CREATE TRIGGER t /* on x after */ ON After FOR INSERT AS -- after", "CREATE TRIGGER t /* on x after */ ON After FOR INSERT AS -- after"},
+        {"CREATE TRIGGER t ON \"q\".after\nAFTER\nINSERT AS select 'after'", "CREATE TRIGGER t ON \"q\".after\nFOR\nINSERT AS select 'after'"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(script::triggerTextFor70(c.text), c.expected) << c.text;
+
+    ScriptRun run;
+    auto t = table(1, "T", {column("id", "int", 0, false)});
+    t.triggers.push_back(trigger(9, "trT", "CREATE TRIGGER trT ON dbo.T AFTER INSERT AS select 1\n", {}));
+    run.db->tables.push_back(t);
+    run.add("T", model::ObjectType::UserTable);
+    EXPECT_NE(run(kCreate | f::Triggers, f2::Only70).find("ON dbo.T FOR INSERT AS"), std::string::npos);
+    EXPECT_NE(run(kCreate | f::Triggers).find("ON dbo.T AFTER INSERT AS"), std::string::npos);
+}
+
 TEST(ScriptText, Only70LeavesOutWhatCallsAFunction) {
     ScriptRun run;
     auto t = table(1, "L", {column("id", "int", 0, false), column("q", "int"), column("total", "int"),
