@@ -1082,10 +1082,10 @@ bool TVELKMain::RestorePlacement()
 {
     const Hive root = QMApp().RegistryRoot;
     const QString key = TRecentList::StorageKey();
-    TQMPlacement p{kInitialLeft, kInitialTop, kInitialWidth, kInitialHeight};
-    if (!ReadPlacement(root, key, p)) return false;
-    if (p.Width > 0 && p.Height > 0) resize(p.Width, p.Height);
-    move(p.Left, p.Top);
+    TQMPlacement stored{kInitialLeft, kInitialTop, kInitialWidth, kInitialHeight};
+    if (!ReadPlacement(root, key, stored)) return false;
+    if (stored.Width > 0 && stored.Height > 0) resize(stored.Width, stored.Height);
+    move(stored.Left, stored.Top);
     switch (RegReadInteger(root, key, QStringLiteral("WindowState"), 0)) {
     case 1: setWindowState(Qt::WindowMinimized); break;
     case 2: setWindowState(Qt::WindowMaximized); break;

@@ -66,7 +66,7 @@ int main(int argc, char** argv)
         TVELKMain main({}, TServerAvailability{});
         main.RecentFiles().Add(QStringLiteral("/home/ana/Orders.qvx"));
         main.show();
-        QTest::qWaitForWindowExposed(&main);
+        (void)QTest::qWaitForWindowExposed(&main);
         auto* cmd = new test::FakeCommandFile(QStringLiteral("/home/ana/Orders.qvx"));
         cmd->page = 1;
         for (const char* n : {"Customers", "Orders", "Order Details"}) new QTreeWidgetItem(cmd->list, {QString::fromLatin1(n)});
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         options.DefaultScriptsPath = QStringLiteral("/home/ana/scripts");
         TOptionsDlg dlg(options);
         dlg.show();
-        QTest::qWaitForWindowExposed(&dlg);
+        (void)QTest::qWaitForWindowExposed(&dlg);
         for (int i = 0; i < 3; ++i) {
             dlg.Pages()->setCurrentIndex(i);
             save(&dlg, QStringLiteral("preferences-%1").arg(i + 1));
@@ -178,7 +178,7 @@ int main(int argc, char** argv)
             server = QStringLiteral("file:") + QFileInfo(qvx).absoluteDir().filePath(server.mid(5));
         TVELKMain main({}, TServerAvailability{});
         main.show();
-        QTest::qWaitForWindowExposed(&main);
+        (void)QTest::qWaitForWindowExposed(&main);
         auto* cmd = new test::FakeCommandFile(qvx, std::move(file));
         main.AddChild(cmd);
         for (const char* action : {"actScriptVerify", "actScriptGenerate"}) {

@@ -178,7 +178,8 @@ TEST(Sample, CommandFilesUseTheCommandFileFormat) {
                 ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "bare line feed at " << i;
             }
         EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
-        if (std::string_view(name) == "bookshop-sql70.qvx")
+        if (std::string_view(name) == "bookshop-sql70.qvx") {
             EXPECT_NE(text.find("\r\nScriptOnly70Compatible=1\r\n"), std::string::npos);
+        }
     }
 }

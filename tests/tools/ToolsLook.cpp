@@ -30,7 +30,7 @@ QString folder;
 void save(QWidget& w, const char* name)
 {
     w.show();
-    QTest::qWaitForWindowExposed(&w);
+    (void)QTest::qWaitForWindowExposed(&w);
     QTest::qWait(50);
     const QString path = QDir(folder).filePath(QString::fromLatin1(name) + ".png");
     w.grab().save(path);
