@@ -62,19 +62,21 @@ const std::string& ScriptBuilder::leftOutViewFor70(const model::View& v) {
     static const std::string kept;
     if (!sw_.only70) return kept;
     auto [it, added] = leftOutViews70_.try_emplace(&v);
-    if (!added) return it->second;  // known, or being decided (a loop keeps the view)
-    std::string why = leftOutTextFor70(v.text, v.dependsOn);
+    // The entry itself, not the iterator: the calls below add entries and may rehash the map,
+    // which moves no element but invalidates iterators.
+    std::string& why = it->second;
+    if (!added) return why;  // known, or being decided (a loop keeps the view)
+    std::string found = leftOutTextFor70(v.text, v.dependsOn);
     // A view cannot be created over a view that is missing; other modules resolve the names
     // they use when they run.
-    for (std::size_t i = 0; why.empty() && i < v.dependsOn.size(); ++i) {
+    for (std::size_t i = 0; found.empty() && i < v.dependsOn.size(); ++i) {
         ObjectRef r = index_.byId(v.dependsOn[i]);
         if (r && r.kind == ObjectKind::View && r.object != &v &&
             !leftOutViewFor70(static_cast<const model::View&>(*r.object)).empty())
-            why = ", which uses View " + headerName(r.object->owner, r.object->name) + ", left out";
+            found = ", which uses View " + headerName(r.object->owner, r.object->name) + ", left out";
     }
-    // Elements of the map keep their place while it grows.
-    it->second = std::move(why);
-    return it->second;
+    why = std::move(found);
+    return why;
 }
 
 void ScriptBuilder::emitModule(const PlannedObject& p) {
